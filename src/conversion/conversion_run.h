@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QString>
+
+namespace captiloom::conversion {
+
+class Services;
+
+// Converts the source text at SourcePath into a timed subtitle file at
+// OutputPath, talking to the user only through `services`. Everything the
+// user needs to know, failures included, reaches them through those; the old
+// output file is never touched until the new one is complete.
+void RunConversion(const QString &SourcePath, const QString &OutputPath, Services &services);
+
+} // namespace captiloom::conversion

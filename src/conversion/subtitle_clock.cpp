@@ -1,0 +1,90 @@
+#include "subtitle_clock.h"
+
+#include <QList>
+
+#include <cmath>
+
+namespace captiloom::conversion {
+
+namespace {
+
+void appendTwoDigits(char *out, qint64 value)
+{
+    out[0] = static_cast<char>('0' + value / 10);
+    out[1] = static_cast<char>('0' + value % 10);
+}
+
+} // namespace
+
+std::optional<TimeText> TimeText::parse(QStringView text)
+{
+    const auto parts = text.split(u':');
+    if (parts.size() != 3)
+        return std::nullopt;
+    qint64 total = 0;
+    for (int i = 0; i < 3; ++i) {
+        bool ok = false;
+        const qint64 value = parts[i].toLongLong(&ok);
+        if (!ok || value < 0 || (i > 0 && value > 59))
+            return std::nullopt;
+        total = total * 60 + value;
+    }
+    return TimeText(total);
+}
+
+void TimeText::appendTo(QByteArray &out) const
+{
+    const qint64 hours = m_seconds / 3600;
+    if (hours > 99)
+        out.append(QByteArray::number(hours / 100));
+    char text[8] = {0, 0, ':', 0, 0, ':', 0, 0};
+    appendTwoDigits(text, hours % 100);
+    appendTwoDigits(text + 3, m_seconds / 60 % 60);
+    appendTwoDigits(text + 6, m_seconds % 60);
+    out.append(text, sizeof text);
+}
+
+QString TimeText::toString() const
+{
+    QByteArray text;
+    appendTo(text);
+    return QString::fromLatin1(text);
+}
+
+TimeText AddSeconds(TimeText timeText, qint64 seconds)
+{
+    return TimeText(timeText.totalSeconds() + seconds);
+}
+
+int LineSeconds(QStringView line)
+{
+    // Lengths count UTF-16 bytes, two per code unit. std::nearbyint rounds
+    // halves to the even neighbour, which the timing table depends on
+    // (4.5 seconds gives 4, 5.5 gives 6).
+    const double b = 2.0 * static_cast<double>(line.size());
+    double seconds = std::nearbyint(b * 2.0 / 14.0);
+    if (b > 24.0)
+        seconds = std::nearbyint(b * 2.0 / 16.0);
+    return static_cast<int>(seconds);
+}
+
+TimeText AdvanceForBlank(TimeText StartTime)
+{
+    return AddSeconds(StartTime, blankPauseSeconds);
+}
+
+ClockPair AdvanceForLine(TimeText StartTime, int StartMs, QStringView line)
+{
+    int Seconds = LineSeconds(line);
+    int EndMs = StartMs;
+    if (Seconds == 0) {
+        EndMs = StartMs + 500;
+        if (EndMs >= 1000) {
+            EndMs -= 1000;
+            Seconds = 1;
+        }
+    }
+    return {AddSeconds(StartTime, Seconds), EndMs};
+}
+
+} // namespace captiloom::conversion

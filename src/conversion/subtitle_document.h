@@ -1,0 +1,22 @@
+#pragma once
+
+#include "subtitle_clock.h"
+
+#include <QByteArray>
+#include <QString>
+
+namespace captiloom::conversion {
+
+// The document is kept in the code page it will be written in, so that each
+// text line carries the source line's bytes unchanged, even bytes the code
+// page cannot decode.
+//
+// Appends: number CR LF, start " --> " end CR LF, text CR LF, CR LF.
+void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
+                 QByteArrayView line);
+
+// Replaces whatever is at OutputPath with the document in one step. Returns
+// the system's reason on failure, an empty text on success.
+QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText);
+
+} // namespace captiloom::conversion

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace captiloom::platform {
+
+// True for a regular file, or a link to one, whatever its permissions; a
+// directory, a FIFO or a device does not count.
+bool regularFileExists(const QString &path);
+
+// True when both paths reach one existing file: the same text, other spellings
+// of it (relative, "..", symbolic links) or another hard link.
+bool sameFile(const QString &first, const QString &second);
+
+// Lifts the read-only mark that would stop a file from being replaced.
+bool clearDeletionMarks(const QString &path);
+
+// Puts `bytes` at `path` in one step: written to a temporary file beside it,
+// flushed to disk, then renamed over any old file. On failure the old file is
+// left as it was, with its marks, and no temporary file stays behind; the
+// returned text is the system's reason, empty on success.
+QString replaceFile(const QString &path, QByteArrayView bytes);
+
+} // namespace captiloom::platform

@@ -1,0 +1,150 @@
+#include "line_reader.h"
+
+#include <cstring>
+
+namespace captiloom::platform {
+
+namespace {
+constexpr qsizetype chunkSize = 64 * 1024;
+}
+
+LineReader::LineReader(QIODevice &device, qsizetype keepLimit)
+    : m_device(device)
+    , m_keepLimit(keepLimit)
+{
+    m_buffer.resize(chunkSize);
+    m_line.reserve(keepLimit + 1);
+}
+
+bool LineReader::fill()
+{
+    if (m_eof || m_failed)
+        return false;
+    // Keep an unfinished unit (half of a UTF-16 character) in front of the new bytes.
+    const qsizetype rest = m_end - m_pos;
+    if (rest > 0)
+        std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, rest);
+    m_pos = 0;
+    m_end = rest;
+    const qint64 got = m_device.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (got < 0) {
+        m_failed = true;
+        return false;
+    }
+    if (got == 0) {
+        m_eof = true;
+        return false;
+    }
+    if (m_observer)
+        m_observer(QByteArrayView(m_buffer.constData() + m_end, got));
+    m_end += got;
+    return true;
+}
+
+bool LineReader::ensure(qsizetype count)
+{
+    while (m_end - m_pos < count) {
+        if (!fill())
+            return false;
+    }
+    return true;
+}
+
+QByteArrayView LineReader::peek(qsizetype count)
+{
+    ensure(count);
+    return QByteArrayView(m_buffer.constData() + m_pos, std::min(count, m_end - m_pos));
+}
+
+void LineReader::skip(qsizetype count)
+{
+    while (count > 0 && (m_pos < m_end || fill())) {
+        const qsizetype step = std::min(count, m_end - m_pos);
+        m_pos += step;
+        m_consumed += step;
+        count -= step;
+    }
+}
+
+bool LineReader::isUnit(qsizetype at, char value) const
+{
+    switch (m_width) {
+    case UnitWidth::Byte:
+        return m_buffer[at] == value;
+    case UnitWidth::Utf16LittleEndian:
+        return m_buffer[at] == value && m_buffer[at + 1] == 0;
+    case UnitWidth::Utf16BigEndian:
+        return m_buffer[at] == 0 && m_buffer[at + 1] == value;
+    }
+    return false;
+}
+
+qsizetype LineReader::findCr(qsizetype from) const
+{
+    if (m_width == UnitWidth::Byte) {
+        const void *hit = std::memchr(m_buffer.constData() + from, '\r', m_end - from);
+        return hit ? static_cast<const char *>(hit) - m_buffer.constData() : -1;
+    }
+    for (qsizetype at = from; at + 1 < m_end; at += 2) {
+        if (isUnit(at, '\r'))
+            return at;
+    }
+    return -1;
+}
+
+void LineReader::keep(qsizetype from, qsizetype to)
+{
+    const qsizetype room = m_keepLimit - m_line.size();
+    if (room > 0)
+        m_line.append(m_buffer.constData() + from, std::min(room, to - from));
+    m_lineLength += to - from;
+    m_consumed += to - from;
+}
+
+bool LineReader::readLine(Line &line)
+{
+    m_line.resize(0);
+    m_lineLength = 0;
+    bool any = false;
+    const qsizetype unit = unitSize();
+    for (;;) {
+        if (!ensure(unit)) {
+            if (m_failed)
+                return false;
+            // A last odd byte of a UTF-16 file still belongs to the last line.
+            if (m_pos < m_end) {
+                keep(m_pos, m_end);
+                m_pos = m_end;
+                any = true;
+            }
+            if (!any)
+                return false;
+            line = {m_line, m_lineLength, m_lineLength > m_line.size(), Terminator::None};
+            return true;
+        }
+        any = true;
+        const qsizetype cr = findCr(m_pos);
+        if (cr < 0) {
+            // Leave a trailing half unit for the next fill.
+            const qsizetype whole = m_pos + (m_end - m_pos) / unit * unit;
+            keep(m_pos, whole);
+            m_pos = whole;
+            continue;
+        }
+        keep(m_pos, cr);
+        m_pos = cr + unit;
+        m_consumed += unit;
+        Terminator terminator = Terminator::Cr;
+        if (ensure(unit) && isUnit(m_pos, '\n')) {
+            m_pos += unit;
+            m_consumed += unit;
+            terminator = Terminator::CrLf;
+        }
+        if (m_failed)
+            return false;
+        line = {m_line, m_lineLength, m_lineLength > m_line.size(), terminator};
+        return true;
+    }
+}
+
+} // namespace captiloom::platform

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+
+#include <functional>
+
+namespace captiloom::platform {
+
+// Splits a stream into lines the way the source format wants: CR LF and a
+// lone CR end a line, a lone LF is an ordinary character, the last line needs
+// no terminator and a final terminator does not start an empty line.
+//
+// Memory stays bounded whatever the input: a line keeps at most `keepLimit`
+// bytes and is flagged as cut when it had more; its full length is still known.
+class LineReader
+{
+public:
+    enum class Terminator { None, Cr, CrLf };
+    enum class UnitWidth { Byte = 1, Utf16LittleEndian = 2, Utf16BigEndian = 3 };
+
+    struct Line
+    {
+        QByteArrayView bytes; // valid until the next call
+        qint64 length = 0; // full length in bytes, even when cut
+        bool cut = false;
+        Terminator terminator = Terminator::None;
+    };
+
+    static constexpr qsizetype defaultKeepLimit = 1024;
+
+    explicit LineReader(QIODevice &device, qsizetype keepLimit = defaultKeepLimit);
+
+    void setUnitWidth(UnitWidth width) { m_width = width; }
+    // Called with every chunk as it is read from the device, before any of it
+    // is split, so that a caller can look at all the bytes in one pass.
+    void setChunkObserver(std::function<void(QByteArrayView)> observer)
+    {
+        m_observer = std::move(observer);
+    }
+    // The next bytes, fewer at the end of the input; consumes nothing.
+    QByteArrayView peek(qsizetype count);
+    // Skips bytes already looked at, such as a byte-order mark.
+    void skip(qsizetype count);
+
+    // False at the end of the input or on a read error (see failed()).
+    bool readLine(Line &line);
+    bool failed() const { return m_failed; }
+    qint64 bytesConsumed() const { return m_consumed; }
+
+private:
+    bool fill();
+    bool ensure(qsizetype count);
+    qsizetype unitSize() const { return m_width == UnitWidth::Byte ? 1 : 2; }
+    qsizetype findCr(qsizetype from) const;
+    bool isUnit(qsizetype at, char value) const;
+    void keep(qsizetype from, qsizetype to);
+
+    QIODevice &m_device;
+    qsizetype m_keepLimit;
+    UnitWidth m_width = UnitWidth::Byte;
+    std::function<void(QByteArrayView)> m_observer;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+    qint64 m_consumed = 0;
+    bool m_eof = false;
+    bool m_failed = false;
+    QByteArray m_line;
+    qint64 m_lineLength = 0;
+};
+
+} // namespace captiloom::platform
