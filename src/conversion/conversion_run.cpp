@@ -21,13 +21,34 @@ namespace {
 using platform::LineReader;
 using platform::SourceEncoding;
 
-QString noSourceText() { return QStringLiteral("          请选择源文件"); }
-QString noOutputText() { return QStringLiteral("         请选择输出文件"); }
-QString sourceMissingText() { return QStringLiteral("          没找到源文件"); }
-QString overwriteText() { return QStringLiteral("目标文件已存在，要覆盖吗？！"); }
-QString overwriteTitle() { return QStringLiteral("覆盖确认"); }
-QString sameFileText() { return QStringLiteral("输出文件与源文件相同，请另选输出文件"); }
-QString finishedText() { return QStringLiteral("      恭喜，恭喜！ 转换成功！"); }
+QString noSourceText()
+{
+    return QStringLiteral("          请选择源文件");
+}
+QString noOutputText()
+{
+    return QStringLiteral("         请选择输出文件");
+}
+QString sourceMissingText()
+{
+    return QStringLiteral("          没找到源文件");
+}
+QString overwriteText()
+{
+    return QStringLiteral("目标文件已存在，要覆盖吗？！");
+}
+QString overwriteTitle()
+{
+    return QStringLiteral("覆盖确认");
+}
+QString sameFileText()
+{
+    return QStringLiteral("输出文件与源文件相同，请另选输出文件");
+}
+QString finishedText()
+{
+    return QStringLiteral("      恭喜，恭喜！ 转换成功！");
+}
 
 QString tooLongText(qint64 line)
 {
@@ -76,8 +97,7 @@ public:
         : m_sourcePath(sourcePath)
         , m_outputPath(outputPath)
         , m_services(services)
-    {
-    }
+    { }
 
     void run();
 
@@ -183,7 +203,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
 
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
-    ClockPair start{firstStartTime, firstStartMs};
+    ClockPair start { firstStartTime, firstStartMs };
     QString text;
     QByteArray encoded;
     const float maximum = facts.LineCount;
@@ -251,7 +271,8 @@ void ConversionRun::run()
     {
         QFile source(m_sourcePath);
         if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            fail(QStringLiteral("无法打开文件 %1：%2").arg(shown(m_sourcePath), source.errorString()));
+            fail(QStringLiteral("无法打开文件 %1：%2")
+                     .arg(shown(m_sourcePath), source.errorString()));
             return;
         }
         SourceFacts facts;

@@ -22,8 +22,7 @@ public:
     // A modal message. An empty title means the application title. With
     // YesNo, Yes is the default button.
     virtual Answer showMessage(const QString &text, const QString &title = {},
-                               Buttons buttons = Buttons::Ok, bool questionIcon = false)
-        = 0;
+                               Buttons buttons = Buttons::Ok, bool questionIcon = false) = 0;
 
     // Progress, set in this order for every timed line: visible, maximum,
     // minimum, position. None of them may fail, whatever the bar held before.

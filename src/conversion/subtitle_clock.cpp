@@ -37,7 +37,7 @@ void TimeText::appendTo(QByteArray &out) const
     const qint64 hours = m_seconds / 3600;
     if (hours > 99)
         out.append(QByteArray::number(hours / 100));
-    char text[8] = {0, 0, ':', 0, 0, ':', 0, 0};
+    char text[8] = { 0, 0, ':', 0, 0, ':', 0, 0 };
     appendTwoDigits(text, hours % 100);
     appendTwoDigits(text + 3, m_seconds / 60 % 60);
     appendTwoDigits(text + 6, m_seconds % 60);
@@ -84,7 +84,7 @@ ClockPair AdvanceForLine(TimeText StartTime, int StartMs, QStringView line)
             Seconds = 1;
         }
     }
-    return {AddSeconds(StartTime, Seconds), EndMs};
+    return { AddSeconds(StartTime, Seconds), EndMs };
 }
 
 } // namespace captiloom::conversion

@@ -16,8 +16,7 @@ public:
     constexpr TimeText() = default;
     constexpr explicit TimeText(qint64 totalSeconds)
         : m_seconds(totalSeconds)
-    {
-    }
+    { }
     static std::optional<TimeText> parse(QStringView text);
 
     constexpr qint64 totalSeconds() const { return m_seconds; }
@@ -38,7 +37,7 @@ struct ClockPair
     friend constexpr bool operator==(const ClockPair &, const ClockPair &) = default;
 };
 
-inline constexpr TimeText firstStartTime{12};
+inline constexpr TimeText firstStartTime { 12 };
 inline constexpr int firstStartMs = 440;
 inline constexpr int blankPauseSeconds = 2;
 // The longest line, in UTF-16 code units, that the clock can time.

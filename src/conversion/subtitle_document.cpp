@@ -9,9 +9,9 @@ namespace {
 void appendClock(QByteArray &out, ClockPair pair)
 {
     pair.time.appendTo(out);
-    const char ms[4] = {',', static_cast<char>('0' + pair.ms / 100),
-                        static_cast<char>('0' + pair.ms / 10 % 10),
-                        static_cast<char>('0' + pair.ms % 10)};
+    const char ms[4] = { ',', static_cast<char>('0' + pair.ms / 100),
+                         static_cast<char>('0' + pair.ms / 10 % 10),
+                         static_cast<char>('0' + pair.ms % 10) };
     out.append(ms, sizeof ms);
 }
 

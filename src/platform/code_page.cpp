@@ -65,8 +65,7 @@ QByteArray CodePage::systemName()
 CodePage::CodePage(const QByteArray &name)
     : m_name(isUsable(name) ? name : fallbackName)
     , m_decoder(m_name.constData(), QStringConverter::Flag::Stateless)
-{
-}
+{ }
 
 void CodePage::decodeLine(QByteArrayView bytes, QString &out)
 {
@@ -91,13 +90,12 @@ std::optional<char32_t> CodePage::encode(QStringView text, QByteArray &out)
 
     // Find the culprit one character at a time; this path runs once per failed run.
     for (qsizetype i = 0; i < text.size();) {
-        const qsizetype width = (text[i].isHighSurrogate() && i + 1 < text.size()
-                                 && text[i + 1].isLowSurrogate())
-            ? 2
-            : 1;
+        const qsizetype width =
+            (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2
+                                                                                               : 1;
         const QStringView one = text.mid(i, width);
         QStringEncoder single(m_name.constData(), QStringConverter::Flag::Stateless);
-        (void)single.encode(one);
+        const QByteArray encoded = single.encode(one);
         if (single.hasError())
             return width == 2 ? QChar::surrogateToUcs4(one[0], one[1]) : one[0].unicode();
         i += width;

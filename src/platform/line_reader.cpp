@@ -119,7 +119,7 @@ bool LineReader::readLine(Line &line)
             }
             if (!any)
                 return false;
-            line = {m_line, m_lineLength, m_lineLength > m_line.size(), Terminator::None};
+            line = { m_line, m_lineLength, m_lineLength > m_line.size(), Terminator::None };
             return true;
         }
         any = true;
@@ -142,7 +142,7 @@ bool LineReader::readLine(Line &line)
         }
         if (m_failed)
             return false;
-        line = {m_line, m_lineLength, m_lineLength > m_line.size(), terminator};
+        line = { m_line, m_lineLength, m_lineLength > m_line.size(), terminator };
         return true;
     }
 }

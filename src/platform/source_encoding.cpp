@@ -7,11 +7,11 @@ namespace captiloom::platform {
 ByteOrderMark detectByteOrderMark(QByteArrayView head)
 {
     if (head.startsWith("\xEF\xBB\xBF"))
-        return {SourceEncoding::Utf8, 3};
+        return { SourceEncoding::Utf8, 3 };
     if (head.startsWith("\xFF\xFE"))
-        return {SourceEncoding::Utf16LittleEndian, 2};
+        return { SourceEncoding::Utf16LittleEndian, 2 };
     if (head.startsWith("\xFE\xFF"))
-        return {SourceEncoding::Utf16BigEndian, 2};
+        return { SourceEncoding::Utf16BigEndian, 2 };
     return {};
 }
 
@@ -78,8 +78,7 @@ SourceDecoder::SourceDecoder(SourceEncoding encoding, CodePage &codePage)
     : m_encoding(encoding)
     , m_codePage(codePage)
     , m_unicode(unicodeDecoder(encoding))
-{
-}
+{ }
 
 void SourceDecoder::decodeLine(QByteArrayView bytes, QString &out)
 {

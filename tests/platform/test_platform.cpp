@@ -1,0 +1,161 @@
+#include "platform/code_page.h"
+#include "platform/line_reader.h"
+#include "platform/source_encoding.h"
+
+#include <QBuffer>
+#include <QStringEncoder>
+#include <QTest>
+
+using namespace captiloom::platform;
+using Terminator = LineReader::Terminator;
+
+namespace {
+
+// Hands out its bytes a few at a time, so that terminators and UTF-16 units
+// fall across reads the way they do at the edge of a large file's chunks.
+class TrickleDevice : public QBuffer
+{
+public:
+    TrickleDevice(const QByteArray &bytes, qint64 step)
+        : m_step(step)
+    {
+        setData(bytes);
+        open(QIODevice::ReadOnly);
+    }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        return QBuffer::readData(data, std::min(maxSize, m_step));
+    }
+
+private:
+    qint64 m_step;
+};
+
+// "text|terminator" per line: terminators shown as -, CR, CRLF; a cut line ends in "...".
+QStringList split(const QByteArray &input, qint64 step, LineReader::UnitWidth width,
+                  qsizetype keepLimit = 1024)
+{
+    TrickleDevice device(input, step);
+    LineReader reader(device, keepLimit);
+    reader.setUnitWidth(width);
+    QStringList lines;
+    LineReader::Line line;
+    while (reader.readLine(line)) {
+        const char *names[] = { "-", "CR", "CRLF" };
+        QString text = QString::fromLatin1(line.bytes.toByteArray().toHex());
+        if (line.cut)
+            text += QStringLiteral("...%1").arg(line.length);
+        lines << text + u'|' + QLatin1StringView(names[int(line.terminator)]);
+    }
+    return lines;
+}
+
+QByteArray gbk(const QString &text)
+{
+    QStringEncoder encoder("GBK");
+    return encoder.encode(text);
+}
+
+} // namespace
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void lineSplitting_data();
+    void lineSplitting();
+    void utf8Detection_data();
+    void utf8Detection();
+    void codePageDecoding();
+};
+
+void TestPlatform::lineSplitting_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<QStringList>("lines");
+    const int bytes = int(LineReader::UnitWidth::Byte);
+    const int le = int(LineReader::UnitWidth::Utf16LittleEndian);
+    const int be = int(LineReader::UnitWidth::Utf16BigEndian);
+    QTest::newRow("empty") << QByteArray() << bytes << QStringList {};
+    QTest::newRow("one line, no terminator")
+        << QByteArray("ab") << bytes << QStringList { u"6162|-"_qs };
+    QTest::newRow("final CR LF adds no line")
+        << QByteArray("ab\r\n") << bytes << QStringList { u"6162|CRLF"_qs };
+    QTest::newRow("lone CR, blank, LF inside")
+        << QByteArray("a\r\r\nb\nc") << bytes
+        << QStringList { u"61|CR"_qs, u"|CRLF"_qs, u"620a63|-"_qs };
+    QTest::newRow("CR CR LF LF") << QByteArray("\r\r\n\n") << bytes
+                                 << QStringList { u"|CR"_qs, u"|CRLF"_qs, u"0a|-"_qs };
+    QTest::newRow("UTF-16 LE") << QByteArray("a\0\r\0\n\0\n\0\r\0b\0", 12) << le
+                               << QStringList { u"6100|CRLF"_qs, u"0a00|CR"_qs, u"6200|-"_qs };
+    // A CR byte that is half of another character ends nothing.
+    QTest::newRow("UTF-16 LE, CR byte off the unit")
+        << QByteArray("\r\x0a\0\r\0", 5) << le << QStringList { u"0d0a000d00|-"_qs };
+    QTest::newRow("UTF-16 BE with an odd last byte")
+        << QByteArray("\0a\0\r\0\nx", 7) << be << QStringList { u"0061|CRLF"_qs, u"78|-"_qs };
+}
+
+void TestPlatform::lineSplitting()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(int, width);
+    QFETCH(QStringList, lines);
+    for (qint64 step : { 1, 2, 3, 1 << 20 })
+        QCOMPARE(split(input, step, LineReader::UnitWidth(width)), lines);
+}
+
+void TestPlatform::utf8Detection_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("utf8");
+    QTest::newRow("UTF-8 Chinese") << u"字幕文件，第一行"_qs.toUtf8() << true;
+    QTest::newRow("UTF-8 emoji") << u"😀"_qs.toUtf8() << true;
+    QTest::newRow("plain ASCII stays in the code page") << QByteArray("plain text\r\n") << false;
+    QTest::newRow("GBK 联通") << gbk(u"联通"_qs) << false;
+    QTest::newRow("GBK 联") << gbk(u"联"_qs) << false;
+    QTest::newRow("GBK sentence") << gbk(u"这是一个比较长的字幕行测试内容，第二句。"_qs) << false;
+    QTest::newRow("GBK 连通") << gbk(u"连通"_qs) << false;
+    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << false;
+    QTest::newRow("overlong three bytes") << QByteArray("\xE0\x80\xAF") << false;
+    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
+    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
+    QTest::newRow("cut at the end") << QByteArray("ok\xE5\xAD") << false;
+}
+
+void TestPlatform::utf8Detection()
+{
+    QFETCH(QByteArray, bytes);
+    // Fed a byte at a time as well, since chunks may split any sequence.
+    Utf8Detector whole;
+    whole.feed(bytes);
+    Utf8Detector pieces;
+    for (char byte : bytes)
+        pieces.feed(QByteArrayView(&byte, 1));
+    QTEST(whole.isUtf8(), "utf8");
+    QTEST(pieces.isUtf8(), "utf8");
+    QCOMPARE(detectByteOrderMark(bytes).length, 0);
+}
+
+void TestPlatform::codePageDecoding()
+{
+    CodePage codePage("GBK");
+    QString text;
+    // A lead byte with nothing after it is still one character.
+    codePage.decodeLine(QByteArray(gbk(u"半个"_qs) + "\xC4"), text);
+    QCOMPARE(text.size(), 3);
+    codePage.decodeLine({}, text);
+    QCOMPARE(text.size(), 0);
+
+    QByteArray out;
+    QCOMPARE(codePage.encode(u"字幕"_qs, out), std::nullopt);
+    QCOMPARE(out, gbk(u"字幕"_qs));
+    QCOMPARE(codePage.encode(u"好😀"_qs, out), std::optional<char32_t>(U'😀'));
+    QCOMPARE(CodePage("no-such-code-page").name(), QByteArray("GBK"));
+}
+
+QTEST_GUILESS_MAIN(TestPlatform)
+#include "test_platform.moc"
