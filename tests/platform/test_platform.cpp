@@ -3,6 +3,8 @@
 #include "platform/source_encoding.h"
 
 #include <QBuffer>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QStringEncoder>
 #include <QTest>
 
@@ -70,6 +72,8 @@ private slots:
     void utf8Detection_data();
     void utf8Detection();
     void codePageDecoding();
+    void codePageFromLocale_data();
+    void codePageFromLocale();
 };
 
 void TestPlatform::lineSplitting_data()
@@ -155,6 +159,39 @@ void TestPlatform::codePageDecoding()
     QCOMPARE(out, gbk(u"字幕"_qs));
     QCOMPARE(codePage.encode(u"好😀"_qs, out), std::optional<char32_t>(U'😀'));
     QCOMPARE(CodePage("no-such-code-page").name(), QByteArray("GBK"));
+}
+
+void TestPlatform::codePageFromLocale_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("codePage");
+    // A UTF-8 or plain ASCII locale says nothing about the files' code page.
+    QTest::newRow("UTF-8 locale") << QByteArray("C.UTF-8") << QByteArray("GBK");
+    QTest::newRow("C locale") << QByteArray("C") << QByteArray("GBK");
+    QTest::newRow("locale not installed") << QByteArray("xx_XX.NOPE") << QByteArray("GBK");
+    QTest::newRow("legacy locale") << QByteArray("zh_TW.BIG5") << QByteArray("BIG5");
+}
+
+void TestPlatform::codePageFromLocale()
+{
+    QFETCH(QByteArray, locale);
+    // A legacy locale is compiled into a private folder, so the test needs
+    // neither root nor a machine set up for Chinese.
+    QTemporaryDir locales;
+    if (locale == "zh_TW.BIG5") {
+        QProcess localedef;
+        localedef.start(QStringLiteral("localedef"),
+                        {u"-i"_qs, u"zh_TW"_qs, u"-f"_qs, u"BIG5"_qs, locales.filePath(u"zh_TW.BIG5"_qs)});
+        if (!localedef.waitForFinished(60000) || localedef.exitCode() != 0)
+            QSKIP("localedef could not build zh_TW.BIG5 (is the locales package installed?)");
+    }
+    const QByteArray previous = qgetenv("LC_ALL");
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    qputenv("LC_ALL", locale);
+    const QByteArray name = CodePage::systemName();
+    qputenv("LC_ALL", previous);
+    qunsetenv("LOCPATH");
+    QTEST(name, "codePage");
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
