@@ -21,34 +21,14 @@ namespace {
 using platform::LineReader;
 using platform::SourceEncoding;
 
-QString noSourceText()
-{
-    return QStringLiteral("          请选择源文件");
-}
-QString noOutputText()
-{
-    return QStringLiteral("         请选择输出文件");
-}
-QString sourceMissingText()
-{
-    return QStringLiteral("          没找到源文件");
-}
-QString overwriteText()
-{
-    return QStringLiteral("目标文件已存在，要覆盖吗？！");
-}
-QString overwriteTitle()
-{
-    return QStringLiteral("覆盖确认");
-}
-QString sameFileText()
-{
-    return QStringLiteral("输出文件与源文件相同，请另选输出文件");
-}
-QString finishedText()
-{
-    return QStringLiteral("      恭喜，恭喜！ 转换成功！");
-}
+// What the user reads; the leading spaces belong to the texts.
+constexpr QStringView noSourceText = u"          请选择源文件";
+constexpr QStringView noOutputText = u"         请选择输出文件";
+constexpr QStringView sourceMissingText = u"          没找到源文件";
+constexpr QStringView overwriteText = u"目标文件已存在，要覆盖吗？！";
+constexpr QStringView overwriteTitle = u"覆盖确认";
+constexpr QStringView sameFileText = u"输出文件与源文件相同，请另选输出文件";
+constexpr QStringView finishedText = u"      恭喜，恭喜！ 转换成功！";
 
 QString tooLongText(qint64 line)
 {
@@ -118,25 +98,25 @@ private:
 bool ConversionRun::checkPaths()
 {
     if (m_sourcePath.isEmpty()) {
-        m_services.showMessage(noSourceText());
+        m_services.showMessage(noSourceText.toString());
         return false;
     }
     if (m_outputPath.isEmpty()) {
-        m_services.showMessage(noOutputText());
+        m_services.showMessage(noOutputText.toString());
         return false;
     }
     if (!platform::regularFileExists(m_sourcePath)) {
-        m_services.showMessage(sourceMissingText());
+        m_services.showMessage(sourceMissingText.toString());
         return false;
     }
     // Replacing the output would replace the source before it is read.
     if (m_sourcePath == m_outputPath || platform::sameFile(m_sourcePath, m_outputPath)) {
-        m_services.showMessage(sameFileText());
+        m_services.showMessage(sameFileText.toString());
         return false;
     }
     if (platform::regularFileExists(m_outputPath)) {
-        const auto answer = m_services.showMessage(overwriteText(), overwriteTitle(),
-                                                   Services::Buttons::YesNo, true);
+        const auto answer = m_services.showMessage(
+            overwriteText.toString(), overwriteTitle.toString(), Services::Buttons::YesNo, true);
         if (answer != Services::Answer::Yes)
             return false;
     }
@@ -285,7 +265,7 @@ void ConversionRun::run()
         fail(QStringLiteral("无法写入文件 %1：%2").arg(shown(m_outputPath), reason));
         return;
     }
-    m_services.showMessage(finishedText());
+    m_services.showMessage(finishedText.toString());
     m_services.hideProgress();
 }
 
