@@ -1,0 +1,188 @@
+#include "main_form.h"
+
+#include "derive_output_path.h"
+#include "dialog_file_chooser.h"
+#include "fitted_label.h"
+#include "window_services.h"
+
+#include "conversion/conversion_run.h"
+#include "conversion/services.h"
+
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+
+#include <limits>
+
+namespace captiloom::window {
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// The layout is drawn in twips, at 15 twips to a pixel.
+constexpr int twipsPerPixel = 15;
+
+template<typename Control>
+Control *place(Control *control, const QString &name, int left, int top, int width, int height)
+{
+    control->setObjectName(name);
+    control->setGeometry(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel,
+                         height / twipsPerPixel);
+    return control;
+}
+
+QLineEdit *pathBox(const QString &prompt, QWidget *window)
+{
+    auto *box = new QLineEdit(prompt, window);
+    box->setMaxLength(std::numeric_limits<int>::max());
+    box->setEnabled(false);
+    return box;
+}
+
+QPushButton *button(const QString &caption, QWidget *window)
+{
+    auto *pushButton = new QPushButton(caption, window);
+    // Enter and Esc do nothing special in this window.
+    pushButton->setAutoDefault(false);
+    pushButton->setDefault(false);
+    return pushButton;
+}
+
+QString helpText()
+{
+    return u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
+           u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
+           u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
+}
+
+} // namespace
+
+MainForm::MainForm(QWidget *parent)
+    : MainForm(nullptr, nullptr, parent)
+{ }
+
+MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
+                   std::unique_ptr<FileChooser> outputChooser, QWidget *parent)
+    : QWidget(parent)
+    , m_commonDialog1(std::move(sourceChooser))
+    , m_commonDialog2(std::move(outputChooser))
+{
+    setObjectName(u"MainForm"_s);
+    setWindowTitle(conversion::applicationTitle());
+    resize(7560 / twipsPerPixel, 4830 / twipsPerPixel);
+
+    m_label1 = place(new FittedLabel(u"源TXT文件"_s, this), u"Label1"_s, 120, 480, 855, 255);
+    m_text1 = place(pathBox(u"请选择需要转换的TXT文件"_s, this), u"Text1"_s, 960, 360, 5655, 375);
+    m_command1 = place(button(u"浏览…"_s, this), u"Command1"_s, 6720, 360, 735, 375);
+    m_label2 = place(new FittedLabel(u" 输出文件"_s, this), u"Label2"_s, 120, 1440, 975, 255);
+    m_text2 = place(pathBox(u"请选择输出路径和文件名"_s, this), u"Text2"_s, 960, 1320, 5655, 375);
+    m_command2 = place(button(u"浏览…"_s, this), u"Command2"_s, 6720, 1320, 735, 375);
+    m_command3 = place(button(u"生 成 字 幕"_s, this), u"Command3"_s, 1200, 1920, 2415, 495);
+    m_command4 = place(button(u"退   出"_s, this), u"Command4"_s, 4320, 1920, 2055, 495);
+    m_frame1 = place(new QGroupBox(u"提示"_s, this), u"Frame1"_s, 480, 2520, 6855, 1455);
+    m_label3 = place(new FittedLabel(helpText(), m_frame1), u"Label3"_s, 360, 360, 6375, 975);
+    m_frame2 = place(new QGroupBox(this), u"Frame2"_s, 480, 4080, 6855, 615);
+    m_label4 = place(new FittedLabel(u"字幕织机 Captiloom —— 让每一句解说准时出现"_s, m_frame2),
+                     u"Label4"_s, 240, 240, 6495, 255);
+    // Made after the credit line so that it lies over it while visible.
+    m_progressBar1 = place(new QProgressBar(m_frame2), u"ProgressBar1"_s, 0, 120, 6855, 495);
+
+    // Both browse buttons read "浏览…"; the description tells them apart.
+    m_command1->setAccessibleDescription(u"选择要转换的TXT文件"_s);
+    m_command2->setAccessibleDescription(u"选择输出的字幕文件"_s);
+    m_label1->setBuddy(m_text1);
+    m_label2->setBuddy(m_text2);
+
+    QPalette creditPalette = m_label4->palette();
+    creditPalette.setColor(QPalette::WindowText, creditPalette.color(QPalette::Link));
+    m_label4->setPalette(creditPalette);
+
+    m_progressBar1->setRange(0, 100);
+    m_progressBar1->setTextVisible(false);
+    m_progressBar1->hide();
+
+    setTabOrder(m_text1, m_text2);
+    setTabOrder(m_text2, m_command1);
+    setTabOrder(m_command1, m_command2);
+    setTabOrder(m_command2, m_command3);
+    setTabOrder(m_command3, m_command4);
+    m_command1->setFocus();
+
+    if (!m_commonDialog1)
+        m_commonDialog1 = std::make_unique<DialogFileChooser>(this, u"CommonDialog1"_s);
+    if (!m_commonDialog2)
+        m_commonDialog2 = std::make_unique<DialogFileChooser>(this, u"CommonDialog2"_s);
+    m_services = std::make_unique<WindowServices>(*this, *m_progressBar1);
+
+    // Connected only now: the prompts above are not paths.
+    connect(m_command1, &QPushButton::clicked, this, &MainForm::command1Click);
+    connect(m_command2, &QPushButton::clicked, this, &MainForm::command2Click);
+    connect(m_command3, &QPushButton::clicked, this, &MainForm::command3Click);
+    connect(m_command4, &QPushButton::clicked, this, &MainForm::command4Click);
+    connect(m_text1, &QLineEdit::textChanged, this, &MainForm::text1Change);
+    connect(m_text2, &QLineEdit::textChanged, this, &MainForm::text2Change);
+}
+
+MainForm::~MainForm() = default;
+
+void MainForm::setServices(std::unique_ptr<conversion::Services> services)
+{
+    m_services = std::move(services);
+}
+
+void MainForm::command1Click()
+{
+    const QString name = m_commonDialog1->fileName(u"Text Files(*.txt)"_s, u"*.txt"_s);
+    if (name.isEmpty())
+        return;
+    m_sourcePath = name;
+    m_text1->setEnabled(true);
+    m_text1->setText(m_sourcePath);
+    setOutputText(DeriveOutputPath(m_sourcePath));
+}
+
+void MainForm::command2Click()
+{
+    const QString name = m_commonDialog2->fileName(u"utf Files(*.utf)"_s, u"*.utf"_s);
+    if (name.isEmpty())
+        return;
+    m_text2->setEnabled(true);
+    setOutputText(name);
+}
+
+void MainForm::command3Click()
+{
+    // Copies: the run holds on to its paths while message boxes are open.
+    const QString source = m_sourcePath;
+    const QString output = m_outputPath;
+    conversion::RunConversion(source, output, *m_services);
+}
+
+void MainForm::command4Click()
+{
+    m_services->endProgram();
+}
+
+void MainForm::text1Change()
+{
+    m_sourcePath = m_text1->text();
+    setOutputText(DeriveOutputPath(m_sourcePath));
+}
+
+void MainForm::text2Change()
+{
+    m_outputPath = m_text2->text();
+}
+
+void MainForm::setOutputText(const QString &path)
+{
+    m_text2->setText(path);
+    // Setting the text a box already shows changes nothing, not even the
+    // path, so the path is set here too: a box that shows its prompt by
+    // chance must not keep the path empty.
+    m_outputPath = path;
+}
+
+} // namespace captiloom::window

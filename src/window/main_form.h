@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QGroupBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+namespace captiloom::conversion {
+class Services;
+}
+
+namespace captiloom::window {
+
+class FileChooser;
+class FittedLabel;
+
+// The program's one window: the source and output path rows, the convert and
+// exit buttons, the help text, and the strip in which the progress bar covers
+// the credit line while a conversion runs.
+class MainForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MainForm(QWidget *parent = nullptr);
+    // Choosers other than the platform's file dialogs, for tests.
+    MainForm(std::unique_ptr<FileChooser> sourceChooser, std::unique_ptr<FileChooser> outputChooser,
+             QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    const QString &SourcePath() const { return m_sourcePath; }
+    const QString &OutputPath() const { return m_outputPath; }
+
+    // Replaces the services the conversion run reaches the user through.
+    void setServices(std::unique_ptr<conversion::Services> services);
+
+private:
+    void command1Click();
+    void command2Click();
+    void command3Click();
+    void command4Click();
+    void text1Change();
+    void text2Change();
+    void setOutputText(const QString &path);
+
+    QString m_sourcePath;
+    QString m_outputPath;
+
+    FittedLabel *m_label1;
+    QLineEdit *m_text1;
+    QPushButton *m_command1;
+    FittedLabel *m_label2;
+    QLineEdit *m_text2;
+    QPushButton *m_command2;
+    QPushButton *m_command3;
+    QPushButton *m_command4;
+    QGroupBox *m_frame1;
+    FittedLabel *m_label3;
+    QGroupBox *m_frame2;
+    FittedLabel *m_label4;
+    QProgressBar *m_progressBar1;
+
+    std::unique_ptr<FileChooser> m_commonDialog1;
+    std::unique_ptr<FileChooser> m_commonDialog2;
+    std::unique_ptr<conversion::Services> m_services;
+};
+
+} // namespace captiloom::window
