@@ -1,0 +1,303 @@
+// Measures how close a conversion comes to the least work it needs, what the
+// window adds to it, how the program starts, how much memory a run takes and
+// how the time grows with the source; prints one table of ratios, each
+// measured against a baseline taken in this same run.
+
+#include "child_process.h"
+#include "quiet_services.h"
+#include "window_run.h"
+#include "workloads.h"
+
+#include "conversion/conversion_run.h"
+#include "platform/code_page.h"
+#include "window/main_form.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace captiloom;
+using bench::QuietServices;
+
+namespace {
+
+// Timed runs after one untimed warm-up; the figures are medians.
+constexpr int conversionRuns = 9;
+constexpr int startupRuns = 9;
+constexpr int memoryRuns = 3;
+
+double median(QList<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const qsizetype middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double timeMs(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e6;
+}
+
+QByteArray contentsOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+[[noreturn]] void giveUp(const char *what)
+{
+    std::fprintf(stderr, "bench: %s\n", what);
+    std::exit(2);
+}
+
+// The least work a conversion needs, done with the calls the program uses:
+// read the source's bytes once, decode them to UTF-16 once, and put the
+// document's bytes on disk once, flushed and renamed into place.
+qsizetype floorRun(const QString &source, const QString &output, const QByteArray &document)
+{
+    QFile file(source);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        giveUp("cannot open a source");
+    QByteArray bytes(file.size(), Qt::Uninitialized);
+    if (file.read(bytes.data(), bytes.size()) != bytes.size())
+        giveUp("cannot read a source");
+    QStringDecoder decoder(platform::CodePage::systemName().constData(),
+                           QStringConverter::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+
+    QSaveFile saver(output);
+    if (!saver.open(QIODevice::WriteOnly) || saver.write(document) != document.size()
+        || !saver.commit())
+        giveUp("cannot write the floor's document");
+    return text.size();
+}
+
+QuietServices::Outcome silentRun(const QString &source, const QString &output)
+{
+    QuietServices services;
+    conversion::RunConversion(source, output, services);
+    return services.outcome();
+}
+
+struct Row
+{
+    QByteArray figure;
+    QByteArray value;
+    QByteArray target;
+    std::optional<bool> met; // none for figures shown for information
+};
+
+void printTable(const QList<Row> &rows)
+{
+    std::printf("%-44s %12s %14s  %s\n", "figure", "value", "target", "result");
+    for (const Row &row : rows) {
+        std::printf("%-44s %12s %14s  %s\n", row.figure.constData(), row.value.constData(),
+                    row.target.constData(), row.met ? (*row.met ? "pass" : "MISS") : "-");
+    }
+}
+
+QByteArray number(double value, int decimals)
+{
+    return QByteArray::number(value, 'f', decimals);
+}
+
+class Bench
+{
+public:
+    Bench(const bench::Workloads &workloads, const QString &directory)
+        : m_workloads(workloads)
+        , m_output(directory + u"/output.utf")
+        , m_programDir(QCoreApplication::applicationDirPath())
+    { }
+
+    void measureConversion();
+    void measureScaling();
+    void measureMemory();
+    void measureStartup();
+    const QList<Row> &rows() const { return m_rows; }
+
+private:
+    double timedRun(const std::function<void()> &work)
+    {
+        QFile::remove(m_output);
+        return timeMs(work);
+    }
+    void checkOutput(const QByteArray &expected, const char *what)
+    {
+        if (contentsOf(m_output) != expected)
+            giveUp(what);
+    }
+    bench::ChildResult probe(const QStringList &arguments)
+    {
+        const auto result = bench::runChild(m_programDir + u"/captiloom_bench_window", arguments);
+        if (!result.exitedCleanly)
+            giveUp("the window probe failed");
+        return result;
+    }
+    double startupMs(const QString &program)
+    {
+        const auto result = bench::runChild(m_programDir + u'/' + program, {});
+        bool ok = false;
+        const qint64 idleNs = result.output.trimmed().toLongLong(&ok);
+        if (!result.exitedCleanly || !ok)
+            giveUp("a start-up probe failed");
+        return (idleNs - result.startNs) / 1e6;
+    }
+    void add(const char *figure, const QByteArray &value, const char *target,
+             std::optional<bool> met = std::nullopt)
+    {
+        m_rows.append({ figure, value, target, met });
+    }
+
+    const bench::Workloads &m_workloads;
+    const QString m_output;
+    const QString m_programDir;
+    QList<Row> m_rows;
+};
+
+void Bench::measureConversion()
+{
+    const QString &source = m_workloads.largest;
+    window::MainForm form;
+    form.show();
+    QCoreApplication::processEvents();
+
+    // Warm-up, and the document every later run must write again.
+    if (silentRun(source, m_output) != QuietServices::Outcome::Finished)
+        giveUp("the largest source did not convert");
+    const QByteArray document = contentsOf(m_output);
+    timedRun([&] { floorRun(source, m_output, document); });
+    timedRun([&] { bench::convertInWindow(form, source, m_output); });
+
+    QList<double> floor, silent, windowed;
+    for (int i = 0; i < conversionRuns; ++i) {
+        floor << timedRun([&] { floorRun(source, m_output, document); });
+        silent << timedRun([&] { silentRun(source, m_output); });
+        checkOutput(document, "a silent run wrote another document");
+        windowed << timedRun([&] { bench::convertInWindow(form, source, m_output); });
+        checkOutput(document, "a run in the window wrote another document");
+    }
+    const double r1 = median(silent) / median(floor);
+    const double r2 = median(windowed) / median(silent);
+    add("R1 run / floor, largest source", number(r1, 2), "<= 1.5", r1 <= 1.5);
+    add("R2 run in window / silent run", number(r2, 2), "<= 1.2", r2 <= 1.2);
+    add("  floor, largest source (ms)", number(median(floor), 1), "");
+    add("  silent run, largest source (ms)", number(median(silent), 1), "");
+    add("  run in window, largest source (ms)", number(median(windowed), 1), "");
+
+    QList<double> typical;
+    timedRun([&] { bench::convertInWindow(form, m_workloads.typical, m_output); });
+    for (int i = 0; i < conversionRuns; ++i)
+        typical << timedRun([&] { bench::convertInWindow(form, m_workloads.typical, m_output); });
+    add("  run in window, typical source (ms)", number(median(typical), 1), "");
+}
+
+void Bench::measureScaling()
+{
+    const QStringList series { m_workloads.largestEighth, m_workloads.largestQuarter,
+                               m_workloads.largestHalf, m_workloads.largest };
+    QList<QList<double>> times(series.size());
+    for (const QString &source : series)
+        timedRun([&] { silentRun(source, m_output); });
+    for (int i = 0; i < conversionRuns; ++i) {
+        for (qsizetype s = 0; s < series.size(); ++s)
+            times[s] << timedRun([&] { silentRun(series[s], m_output); });
+    }
+    const double eighth = median(times[0]);
+    const double quarter = median(times[1]);
+    const double half = median(times[2]);
+    const double whole = median(times[3]);
+    const double ratio = whole / half;
+    add("scaling whole / half, largest source", number(ratio, 2), "1.7 to 2.3",
+        ratio >= 1.7 && ratio <= 2.3);
+    add("  scaling quarter / eighth", number(quarter / eighth, 2), "");
+    add("  scaling half / quarter", number(half / quarter, 2), "");
+}
+
+void Bench::measureMemory()
+{
+    const auto peakMiB = [this](const QStringList &arguments, const char *outcome) {
+        QList<double> peaks;
+        for (int i = 0; i < memoryRuns; ++i) {
+            QFile::remove(m_output);
+            const auto result = probe(arguments);
+            if (!arguments.isEmpty() && result.output.trimmed() != outcome)
+                giveUp("a run in the window probe ended otherwise than expected");
+            peaks << result.peakResidentKiB / 1024.0;
+        }
+        return median(peaks);
+    };
+    const double idle = peakMiB({}, "");
+    const double largest = peakMiB({ m_workloads.largest, m_output }, "finished");
+    const double endless = peakMiB({ m_workloads.endlessLine, m_output }, "stopped");
+    const double tooMany = peakMiB({ m_workloads.tooManyLines, m_output }, "failed");
+
+    add("memory, largest run over idle (MiB)", number(largest - idle, 1), "<= 16",
+        largest - idle <= 16);
+    add("memory peak, 512 MiB line (MiB)", number(endless, 1), "< 64", endless < 64);
+    add("memory peak, 40 000 lines (MiB)", number(tooMany, 1), "< 64", tooMany < 64);
+    add("  memory peak, idle window (MiB)", number(idle, 1), "");
+}
+
+void Bench::measureStartup()
+{
+    const QString window = QStringLiteral("captiloom_bench_window");
+    const QString empty = QStringLiteral("captiloom_bench_minimal_window");
+    startupMs(window);
+    startupMs(empty);
+    QList<double> windowTimes, emptyTimes;
+    for (int i = 0; i < startupRuns; ++i) {
+        windowTimes << startupMs(window);
+        emptyTimes << startupMs(empty);
+    }
+    const double r3 = median(windowTimes) / median(emptyTimes);
+    add("R3 start-up / empty Qt window", number(r3, 2), "<= 1.15", r3 <= 1.15);
+    add("  start-up to idle main window (ms)", number(median(windowTimes), 1), "");
+    add("  start-up to idle empty window (ms)", number(median(emptyTimes), 1), "");
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Children inherit both: every window here, and in the probes, is drawn
+    // off screen, so the figures do not depend on a display, and a session
+    // without a runtime folder gets a private one rather than a warning per
+    // process.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir runtime;
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    QApplication application(argc, argv);
+
+    QTemporaryDir directory;
+    bench::Workloads workloads;
+    std::fprintf(stderr, "bench: writing the workloads\n");
+    if (!directory.isValid() || !bench::writeWorkloads(directory.path(), workloads))
+        giveUp("cannot write the workloads");
+
+    Bench bench(workloads, directory.path());
+    std::fprintf(stderr, "bench: conversion\n");
+    bench.measureConversion();
+    std::fprintf(stderr, "bench: scaling\n");
+    bench.measureScaling();
+    std::fprintf(stderr, "bench: memory\n");
+    bench.measureMemory();
+    std::fprintf(stderr, "bench: start-up\n");
+    bench.measureStartup();
+
+    printTable(bench.rows());
+    const bool allMet = std::all_of(bench.rows().cbegin(), bench.rows().cend(),
+                                    [](const Row &row) { return row.met.value_or(true); });
+    return allMet ? 0 : 1;
+}

@@ -1,0 +1,55 @@
+// Starts the program's main window the way the program's main() does and, once it is
+// idle, either prints the monotonic clock and leaves (no arguments), or
+// converts SOURCE into OUTPUT through the window's services and prints how
+// the run ended.
+
+#include "first_idle.h"
+#include "monotonic_clock.h"
+#include "window_run.h"
+
+#include "window/main_form.h"
+#include "window/qt_translations.h"
+
+#include <QApplication>
+#include <QIcon>
+
+#include <cstdio>
+
+using captiloom::bench::QuietServices;
+
+namespace {
+
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : { 16, 32, 48, 256 })
+        icon.addFile(QStringLiteral(":/icons/captiloom-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("captiloom"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("captiloom"));
+    QApplication::setWindowIcon(applicationIcon());
+    captiloom::window::installQtTranslations(application);
+    captiloom::window::MainForm form;
+    form.show();
+
+    const QStringList arguments = QCoreApplication::arguments().mid(1);
+    captiloom::bench::whenFirstIdle([&form, arguments] {
+        if (arguments.size() == 2) {
+            const auto outcome =
+                captiloom::bench::convertInWindow(form, arguments[0], arguments[1]);
+            std::printf("%s\n", QuietServices::outcomeName(outcome));
+        } else {
+            std::printf("%lld\n", static_cast<long long>(captiloom::bench::monotonicNs()));
+        }
+        std::fflush(stdout);
+        QCoreApplication::exit(0);
+    });
+    return application.exec();
+}
