@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include <charconv>
 #include <cmath>
 
 namespace captiloom::conversion {
@@ -32,16 +33,23 @@ std::optional<TimeText> TimeText::parse(QStringView text)
     return TimeText(total);
 }
 
-void TimeText::appendTo(QByteArray &out) const
+char *TimeText::writeTo(char *out) const
 {
     const qint64 hours = m_seconds / 3600;
     if (hours > 99)
-        out.append(QByteArray::number(hours / 100));
-    char text[8] = { 0, 0, ':', 0, 0, ':', 0, 0 };
-    appendTwoDigits(text, hours % 100);
-    appendTwoDigits(text + 3, m_seconds / 60 % 60);
-    appendTwoDigits(text + 6, m_seconds % 60);
-    out.append(text, sizeof text);
+        out = std::to_chars(out, out + maxWrittenSize, hours / 100).ptr;
+    appendTwoDigits(out, hours % 100);
+    out[2] = ':';
+    appendTwoDigits(out + 3, m_seconds / 60 % 60);
+    out[5] = ':';
+    appendTwoDigits(out + 6, m_seconds % 60);
+    return out + 8;
+}
+
+void TimeText::appendTo(QByteArray &out) const
+{
+    char text[maxWrittenSize];
+    out.append(text, writeTo(text) - text);
 }
 
 QString TimeText::toString() const

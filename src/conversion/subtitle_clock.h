@@ -23,6 +23,13 @@ public:
     QString toString() const;
     void appendTo(QByteArray &out) const;
 
+    // Room that writeTo() may need: the hours of the largest count of seconds,
+    // then ":MM:SS".
+    static constexpr qsizetype maxWrittenSize = 16 + 6;
+    // Writes the text at `out` and returns the end of it; what appendTo()
+    // appends, for callers that put a whole block together first.
+    char *writeTo(char *out) const;
+
     friend constexpr bool operator==(TimeText, TimeText) = default;
 
 private:

@@ -107,6 +107,21 @@ bool LineReader::readLine(Line &line)
     m_lineLength = 0;
     bool any = false;
     const qsizetype unit = unitSize();
+
+    // Most lines lie whole in the buffer, with the unit after their CR read
+    // too: those are handed out where they lie, with no copy and no refill.
+    if (const qsizetype cr = findCr(m_pos); cr >= 0 && cr + 2 * unit <= m_end) {
+        const qsizetype length = cr - m_pos;
+        line.bytes = QByteArrayView(m_buffer.constData() + m_pos, std::min(length, m_keepLimit));
+        line.length = length;
+        line.cut = length > m_keepLimit;
+        line.terminator = isUnit(cr + unit, '\n') ? Terminator::CrLf : Terminator::Cr;
+        const qsizetype next = cr + (line.terminator == Terminator::CrLf ? 2 * unit : unit);
+        m_consumed += next - m_pos;
+        m_pos = next;
+        return true;
+    }
+
     for (;;) {
         if (!ensure(unit)) {
             if (m_failed)

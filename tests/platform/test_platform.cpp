@@ -99,6 +99,10 @@ void TestPlatform::lineSplitting_data()
     // A CR byte that is half of another character ends nothing.
     QTest::newRow("UTF-16 LE, CR byte off the unit")
         << QByteArray("\r\x0a\0\r\0", 5) << le << QStringList { u"0d0a000d00|-"_qs };
+    // Kept up to the limit, whether the line lies in one read or in many.
+    QTest::newRow("cut line") << QByteArray(1500, 'a') + "\r\nb" << bytes
+                              << QStringList { u"61"_qs.repeated(1024) + u"...1500|CRLF"_qs,
+                                               u"62|-"_qs };
     QTest::newRow("UTF-16 BE with an odd last byte")
         << QByteArray("\0a\0\r\0\nx", 7) << be << QStringList { u"0061|CRLF"_qs, u"78|-"_qs };
 }
