@@ -140,7 +140,7 @@ void MainForm::command1Click()
     m_sourcePath = name;
     m_text1->setEnabled(true);
     m_text1->setText(m_sourcePath);
-    setOutputText(DeriveOutputPath(m_sourcePath));
+    m_text2->setText(DeriveOutputPath(m_sourcePath));
 }
 
 void MainForm::command2Click()
@@ -148,8 +148,9 @@ void MainForm::command2Click()
     const QString name = m_commonDialog2->fileName(u"utf Files(*.utf)"_s, u"*.utf"_s);
     if (name.isEmpty())
         return;
+    m_outputPath = name;
     m_text2->setEnabled(true);
-    setOutputText(name);
+    m_text2->setText(m_outputPath);
 }
 
 void MainForm::command3Click()
@@ -168,21 +169,12 @@ void MainForm::command4Click()
 void MainForm::text1Change()
 {
     m_sourcePath = m_text1->text();
-    setOutputText(DeriveOutputPath(m_sourcePath));
+    m_text2->setText(DeriveOutputPath(m_sourcePath));
 }
 
 void MainForm::text2Change()
 {
     m_outputPath = m_text2->text();
-}
-
-void MainForm::setOutputText(const QString &path)
-{
-    m_text2->setText(path);
-    // Setting the text a box already shows changes nothing, not even the
-    // path, so the path is set here too: a box that shows its prompt by
-    // chance must not keep the path empty.
-    m_outputPath = path;
 }
 
 } // namespace captiloom::window

@@ -46,7 +46,6 @@ private:
     void command4Click();
     void text1Change();
     void text2Change();
-    void setOutputText(const QString &path);
 
     QString m_sourcePath;
     QString m_outputPath;
