@@ -1,0 +1,41 @@
+# Installs the program with its desktop entry and icons, and describes the
+# Debian package that `cpack -G DEB` builds from that installation.
+include(GNUInstallDirs)
+
+install(TARGETS captiloom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+if(UNIX AND NOT APPLE)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/captiloom.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    foreach(size 16 32 48 256)
+        install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom-${size}.png
+                DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+                RENAME captiloom.png)
+    endforeach()
+    install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom.svg
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+endif()
+
+set(CPACK_PACKAGE_NAME captiloom)
+set(CPACK_PACKAGE_VENDOR Captiloom)
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
+set(CPACK_PACKAGE_CONTACT "Captiloom developers <dev@captiloom.invalid>")
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION video)
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+    "Write one subtitle per line, leave an empty line for a pause, save the\n"
+    "text in the system code page (GBK for Simplified Chinese), and Captiloom\n"
+    "writes a numbered subtitle file with a display time for every line,\n"
+    "ready to import into a video editor.")
+# dpkg-shlibdeps finds the libraries the program links. The window system
+# plugin is loaded at run time, so it is named here, and so is a CJK font:
+# every text of the window is Chinese, and without one it is all boxes.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "qt6-qpa-plugins, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
+# Without it Qt's own buttons (OK, Yes, No) stay English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+
+include(CPack)
