@@ -39,7 +39,9 @@ QString unsavableText(qint64 line, char32_t character)
 {
     return QStringLiteral("第%1行含有无法保存的字符“%2”。请修改后再试！")
         .arg(line)
-        .arg(QString::fromUcs4(&character, 1));
+        // Not QString::fromUcs4(), which takes a U+FEFF for a byte-order mark
+        // and would show the user nothing between the quotes.
+        .arg(QStringView(QChar::fromUcs4(character)).toString());
 }
 
 QString shown(const QString &path)
@@ -55,20 +57,6 @@ struct SourceFacts
     platform::ByteOrderMark mark;
     SourceEncoding encoding = SourceEncoding::CodePage;
 };
-
-LineReader::UnitWidth unitWidthFor(SourceEncoding encoding)
-{
-    switch (encoding) {
-    case SourceEncoding::Utf16LittleEndian:
-        return LineReader::UnitWidth::Utf16LittleEndian;
-    case SourceEncoding::Utf16BigEndian:
-        return LineReader::UnitWidth::Utf16BigEndian;
-    case SourceEncoding::CodePage:
-    case SourceEncoding::Utf8:
-        break;
-    }
-    return LineReader::UnitWidth::Byte;
-}
 
 class ConversionRun
 {
@@ -146,7 +134,7 @@ bool ConversionRun::countLines(QFile &source, SourceFacts &facts)
     LineReader reader(source);
     reader.setChunkObserver([&utf8](QByteArrayView chunk) { utf8.feed(chunk); });
     facts.mark = platform::detectByteOrderMark(reader.peek(3));
-    reader.setUnitWidth(unitWidthFor(facts.mark.encoding));
+    reader.setUnitWidth(platform::unitWidthFor(facts.mark.encoding));
     reader.skip(facts.mark.length);
 
     LineReader::Line line;
@@ -175,7 +163,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
         return false;
     }
     LineReader reader(source);
-    reader.setUnitWidth(unitWidthFor(facts.encoding));
+    reader.setUnitWidth(platform::unitWidthFor(facts.encoding));
     reader.skip(facts.mark.length);
 
     platform::CodePage codePage;

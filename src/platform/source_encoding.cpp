@@ -4,6 +4,20 @@
 
 namespace captiloom::platform {
 
+LineReader::UnitWidth unitWidthFor(SourceEncoding encoding)
+{
+    switch (encoding) {
+    case SourceEncoding::Utf16LittleEndian:
+        return LineReader::UnitWidth::Utf16LittleEndian;
+    case SourceEncoding::Utf16BigEndian:
+        return LineReader::UnitWidth::Utf16BigEndian;
+    case SourceEncoding::CodePage:
+    case SourceEncoding::Utf8:
+        break;
+    }
+    return LineReader::UnitWidth::Byte;
+}
+
 ByteOrderMark detectByteOrderMark(QByteArrayView head)
 {
     if (head.startsWith("\xEF\xBB\xBF"))
@@ -61,16 +75,22 @@ void Utf8Detector::feed(QByteArrayView bytes)
 namespace {
 QStringDecoder unicodeDecoder(SourceEncoding encoding)
 {
+    // Every line is decoded on its own, and the converter would take a U+FEFF
+    // at the start of each for a byte-order mark and drop it: a character
+    // lost from the subtitle, or a line that vanishes from its block. The
+    // file's own mark is skipped before the first line.
+    const auto flags =
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
     switch (encoding) {
     case SourceEncoding::Utf16LittleEndian:
-        return QStringDecoder(QStringConverter::Utf16LE, QStringConverter::Flag::Stateless);
+        return QStringDecoder(QStringConverter::Utf16LE, flags);
     case SourceEncoding::Utf16BigEndian:
-        return QStringDecoder(QStringConverter::Utf16BE, QStringConverter::Flag::Stateless);
+        return QStringDecoder(QStringConverter::Utf16BE, flags);
     case SourceEncoding::Utf8:
     case SourceEncoding::CodePage:
         break;
     }
-    return QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    return QStringDecoder(QStringConverter::Utf8, flags);
 }
 } // namespace
 
@@ -86,8 +106,17 @@ void SourceDecoder::decodeLine(QByteArrayView bytes, QString &out)
         m_codePage.decodeLine(bytes, out);
         return;
     }
-    out.resize(m_unicode.requiredSpace(bytes.size()));
-    QChar *end = m_unicode.appendToBuffer(out.data(), bytes);
+    // A lone last byte of a UTF-16 line is no character, and the converter
+    // drops it when the line holds nothing else, which would leave a block
+    // without text. Like any other bad byte it becomes a replacement
+    // character, so that it counts and is reported.
+    const bool oddByte =
+        unitWidthFor(m_encoding) != LineReader::UnitWidth::Byte && bytes.size() % 2 != 0;
+    const QByteArrayView whole = oddByte ? bytes.chopped(1) : bytes;
+    out.resize(m_unicode.requiredSpace(whole.size()) + 1);
+    QChar *end = m_unicode.appendToBuffer(out.data(), whole);
+    if (oddByte)
+        *end++ = QChar::ReplacementCharacter;
     out.truncate(end - out.constData());
     m_unicode.resetState();
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "line_reader.h"
+
 #include <QByteArrayView>
 #include <QString>
 #include <QStringDecoder>
@@ -18,6 +20,9 @@ struct ByteOrderMark
     SourceEncoding encoding = SourceEncoding::CodePage;
     qsizetype length = 0; // 0 when the head carries no mark
 };
+
+// How the line reader must step through a source in this encoding.
+LineReader::UnitWidth unitWidthFor(SourceEncoding encoding);
 
 // Looks at the first bytes of a file for a UTF-8 or UTF-16 byte-order mark.
 ByteOrderMark detectByteOrderMark(QByteArrayView head);

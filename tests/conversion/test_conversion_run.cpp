@@ -1,5 +1,6 @@
 #include "conversion/conversion_run.h"
 #include "recording_services.h"
+#include "run_test_support.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,50 +14,7 @@
 using namespace captiloom::conversion;
 using Answer = Services::Answer;
 
-namespace {
-
-// Leading spaces are part of these texts.
-const QString noSource = u"message "_qs + QString(10, u' ') + u"请选择源文件|<app>|ok"_qs;
-const QString noOutput = u"message "_qs + QString(9, u' ') + u"请选择输出文件|<app>|ok"_qs;
-const QString sourceMissing = u"message "_qs + QString(10, u' ') + u"没找到源文件|<app>|ok"_qs;
-const QString overwrite = u"message 目标文件已存在，要覆盖吗？！|覆盖确认|yes/no|?"_qs;
-const QString sameFile = u"message 输出文件与源文件相同，请另选输出文件|<app>|ok"_qs;
-const QString finished = u"message "_qs + QString(6, u' ') + u"恭喜，恭喜！ 转换成功！|<app>|ok"_qs;
-
-QString tooLong(int line)
-{
-    return u"message 第%1行太长。一般每行不超过20字。请修改后再试！|<app>|ok"_qs.arg(line);
-}
-
-QByteArray gbk(const QString &text)
-{
-    QStringEncoder encoder("GBK");
-    return encoder.encode(text);
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QByteArray linesOf(int count, const QByteArray &line)
-{
-    QByteArray out;
-    out.reserve(count * (line.size() + 2));
-    for (int i = 0; i < count; ++i)
-        out += line + "\r\n";
-    return out;
-}
-
-} // namespace
+using namespace runtest;
 
 class TestConversionRun : public QObject
 {
@@ -448,10 +406,7 @@ void TestConversionRun::unsavableCharacter()
 
     run(path(u"in.txt"_qs), path(u"out.utf"_qs));
 
-    QCOMPARE(
-        m_services.messages(),
-        (QStringList { overwrite, u"message 第3行含有无法保存的字符“😀”。请修改后再试！|<app>|ok"_qs,
-                       u"end"_qs }));
+    QCOMPARE(m_services.messages(), (QStringList { overwrite, unsavable(3, u"😀"_qs), u"end"_qs }));
     QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
     QCOMPARE(entries().size(), 2);
 

@@ -1,0 +1,214 @@
+// Sources no user meant to write: binary bytes, undecodable bytes at the
+// length limit, stray marks, a quarter of a gigabyte without a line break.
+// Each ends with the right message, the old output as it was unless the run
+// finished, and memory that does not grow with the file.
+
+#include "conversion/conversion_run.h"
+#include "recording_services.h"
+#include "run_test_support.h"
+
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+using namespace captiloom::conversion;
+using namespace runtest;
+
+namespace {
+
+QByteArray utf16(const QString &text)
+{
+    QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
+    return encoder.encode(text);
+}
+
+QByteArray block(int number, const char *times, const QByteArray &text)
+{
+    return QByteArray::number(number) + "\r\n" + times + "\r\n" + text + "\r\n\r\n";
+}
+
+// The text lines of a document whose texts hold no CR.
+QList<QByteArray> textLines(const QByteArray &document)
+{
+    QList<QByteArray> texts;
+    qsizetype from = 0;
+    for (int line = 0;; ++line) {
+        const qsizetype end = document.indexOf("\r\n", from);
+        if (end < 0)
+            return texts;
+        if (line % 4 == 2)
+            texts << document.mid(from, end - from);
+        from = end + 2;
+    }
+}
+
+qint64 statusKiB(QByteArrayView field)
+{
+    QFile status(u"/proc/self/status"_qs);
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith(field))
+            return line.mid(field.size()).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
+}
+
+} // namespace
+
+class TestHostileSources : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void hostileSources_data();
+    void hostileSources();
+    void randomBytes();
+    void quarterGigabyteWithoutLineBreak();
+
+private:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QStringList entries() const
+    {
+        return QDir(m_dir->path())
+            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
+    // Runs on `source` with an old output the user agrees to replace.
+    void run(const QByteArray &source)
+    {
+        writeFile(path(u"in.txt"_qs), source);
+        writeFile(path(u"out.utf"_qs), "old output");
+        m_services = RecordingServices();
+        RunConversion(path(u"in.txt"_qs), path(u"out.utf"_qs), m_services);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingServices m_services;
+};
+
+void TestHostileSources::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_services = RecordingServices();
+}
+
+void TestHostileSources::cleanup()
+{
+    QVERIFY2(!m_services.calledAfterEnd, "the run went on after ending the program");
+    QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
+    m_dir.reset();
+}
+
+void TestHostileSources::hostileSources_data()
+{
+    QTest::addColumn<QByteArray>("source");
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QByteArray>("document");
+    const QByteArray ten = gbk(QString(10, u'字'));
+    const QByteArray longest = gbk(QString(22, u'满'));
+    const char *sixSeconds = "00:00:12,440 --> 00:00:18,440";
+    QTest::newRow("23 NUL bytes") << QByteArray(23, '\0') << finished
+                                  << block(1, sixSeconds, QByteArray(23, '\0'));
+    QTest::newRow("24 NUL bytes") << QByteArray(24, '\0') << tooLong(1) << QByteArray();
+    // Every byte the code page cannot decode counts as one character.
+    QTest::newRow("23 units, undecodable bytes among them") << ten + "\xff" + ten
+            + "\xfe\xff" << finished << block(1, sixSeconds, ten + "\xff" + ten + "\xfe\xff");
+    QTest::newRow("24 units, undecodable bytes among them")
+        << ten + "\xff" + ten + "\xfe\xff\xff" << tooLong(1) << QByteArray();
+    QTest::newRow("lead byte at the very end, 23 units")
+        << longest + "\xc4" << finished << block(1, sixSeconds, longest + "\xc4");
+    QTest::newRow("lead byte at the very end, 24 units")
+        << "ok\r\n" + longest + "a\xc4" << tooLong(2) << QByteArray();
+    QTest::newRow("lead byte before CR LF") << QByteArray("\xc4\r\nok") << finished
+                                            << block(1, "00:00:12,440 --> 00:00:12,940", "\xc4")
+            + block(2, "00:00:12,940 --> 00:00:13,940", "ok");
+    // Each line is decoded on its own: neither a lone last byte nor a U+FEFF
+    // starting a line may vanish and leave a block without text.
+    QTest::newRow("UTF-16, lone last byte")
+        << utf16(u"字\r\n"_qs) + "x" << unsavable(2, QString(QChar::ReplacementCharacter))
+        << QByteArray();
+    QTest::newRow("UTF-16, U+FEFF starting a line")
+        << utf16(u"字\r\n\uFEFF"_qs) << unsavable(2, u"\uFEFF"_qs) << QByteArray();
+    QTest::newRow("UTF-8, U+FEFF starting a line")
+        << u"字\r\n\uFEFF字"_qs.toUtf8() << unsavable(2, u"\uFEFF"_qs) << QByteArray();
+}
+
+void TestHostileSources::hostileSources()
+{
+    QFETCH(QByteArray, source);
+    QFETCH(QString, outcome);
+    QFETCH(QByteArray, document);
+
+    run(source);
+
+    if (outcome == finished) {
+        QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
+        QCOMPARE(readFile(path(u"out.utf"_qs)), document);
+    } else {
+        QCOMPARE(m_services.messages(), (QStringList { overwrite, outcome, u"end"_qs }));
+        QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
+    }
+}
+
+// Random bytes, CR left out so that the line lengths are known: lines of at
+// most 23 bytes are at most 23 characters in any decoding and must come out
+// byte for byte; a line of 48 bytes is at least 24 characters.
+void TestHostileSources::randomBytes()
+{
+    QRandomGenerator random(20240501);
+    QByteArray source = "a\r\n"; // no byte-order mark by chance
+    QList<QByteArray> texts { "a" };
+    for (int i = 0; i < 5000; ++i) {
+        QByteArray line(random.bounded(24), Qt::Uninitialized);
+        for (char &byte : line) {
+            do
+                byte = static_cast<char>(random.bounded(256));
+            while (byte == '\r');
+        }
+        source += line + "\r\n";
+        if (!line.isEmpty())
+            texts << line;
+    }
+
+    run(source);
+    QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
+    QCOMPARE(textLines(readFile(path(u"out.utf"_qs))), texts);
+
+    QByteArray tooLongLine(48, 'x');
+    for (char &byte : tooLongLine)
+        byte = static_cast<char>(random.bounded(14, 256));
+    run(source + tooLongLine + "\r\nb");
+    QCOMPARE(m_services.messages(), (QStringList { overwrite, tooLong(5002), u"end"_qs }));
+    QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
+}
+
+// 256 MiB of NUL bytes without a line break, made sparse so that it costs no
+// disk: the run keeps only the start of the line and memory does not grow
+// with the file.
+void TestHostileSources::quarterGigabyteWithoutLineBreak()
+{
+    writeFile(path(u"in.txt"_qs), {});
+    QVERIFY(QFile::resize(path(u"in.txt"_qs), qint64(256) << 20));
+    writeFile(path(u"out.utf"_qs), "old output");
+    // Writing 5 there resets the peak resident size (Linux 4.0 and later).
+    QFile clear(u"/proc/self/clear_refs"_qs);
+    const bool peakReset = clear.open(QIODevice::WriteOnly) && clear.write("5") == 1;
+    clear.close();
+    const qint64 before = statusKiB("VmRSS:");
+
+    RunConversion(path(u"in.txt"_qs), path(u"out.utf"_qs), m_services);
+
+    const qint64 growth = statusKiB("VmHWM:") - before;
+    QCOMPARE(m_services.messages(), (QStringList { overwrite, tooLong(1), u"end"_qs }));
+    QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
+    if (!peakReset || before < 0)
+        QSKIP("the peak memory of this process cannot be reset and read here");
+    QVERIFY2(growth < 32 * 1024, qPrintable(u"memory grew by %1 KiB"_qs.arg(growth)));
+}
+
+QTEST_GUILESS_MAIN(TestHostileSources)
+#include "test_hostile_sources.moc"
