@@ -32,21 +32,44 @@ bool clearDeletionMarks(const QString &path)
     return QFile::setPermissions(path, permissions | QFile::WriteOwner | QFile::WriteUser);
 }
 
+namespace {
+
+bool writeAll(QSaveFile &file, QByteArrayView bytes)
+{
+    // A full disk takes what fits and the write stops short without an
+    // error; only the next write says why, and that reason is what the user
+    // is told.
+    while (!bytes.isEmpty()) {
+        const qint64 written = file.write(bytes.data(), bytes.size());
+        if (written <= 0)
+            return false;
+        bytes = bytes.sliced(written);
+    }
+    return true;
+}
+
+} // namespace
+
 QString replaceFile(const QString &path, QByteArrayView bytes)
 {
+    // The saver would rename its file over a device, a FIFO or a socket, or
+    // write into it and wait for a reader for ever; none of them is a file
+    // the user was asked about.
+    const QFileInfo old(path);
+    if (old.exists() && !old.isFile() && !old.isDir())
+        return QStringLiteral("不是普通文件");
+
     // The saver refuses to replace a file it may not write to; the user has
     // already agreed to the replacement, so lift the mark, and put it back if
     // the new file never arrives.
     std::optional<QFile::Permissions> lifted;
-    const QFileInfo old(path);
     if (old.isFile() && !old.isWritable()) {
         lifted = QFile::permissions(path);
         clearDeletionMarks(path);
     }
 
     QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly)
-        && file.write(bytes.data(), bytes.size()) == bytes.size() && file.commit();
+    const bool written = file.open(QIODevice::WriteOnly) && writeAll(file, bytes) && file.commit();
     if (written)
         return {};
     QString reason = file.errorString();

@@ -19,7 +19,8 @@ bool clearDeletionMarks(const QString &path);
 // Puts `bytes` at `path` in one step: written to a temporary file beside it,
 // flushed to disk, then renamed over any old file. On failure the old file is
 // left as it was, with its marks, and no temporary file stays behind; the
-// returned text is the system's reason, empty on success.
+// returned text is the system's reason, empty on success. A path that names
+// a device, a FIFO or a socket is refused and left alone.
 QString replaceFile(const QString &path, QByteArrayView bytes);
 
 } // namespace captiloom::platform
