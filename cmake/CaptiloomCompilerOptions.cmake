@@ -23,3 +23,16 @@ if(CAPTILOOM_SANITIZE)
     target_compile_options(captiloom_options INTERFACE ${_captiloom_sanitizers})
     target_link_options(captiloom_options INTERFACE ${_captiloom_sanitizers})
 endif()
+
+# The fuzz configuration instruments every library for coverage, so that the
+# fuzzer sees its way through the code it calls, and checks it with the same
+# sanitizers; only the fuzz targets themselves link the fuzzer's main().
+if(CAPTILOOM_BUILD_FUZZ)
+    if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+        message(FATAL_ERROR "CAPTILOOM_BUILD_FUZZ needs clang: configure with `cmake --preset fuzz`")
+    endif()
+    set(_captiloom_fuzzing -fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                           -fno-sanitize-recover=all)
+    target_compile_options(captiloom_options INTERFACE ${_captiloom_fuzzing})
+    target_link_options(captiloom_options INTERFACE ${_captiloom_fuzzing})
+endif()
