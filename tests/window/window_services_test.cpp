@@ -60,6 +60,7 @@ private slots:
     void progressIsCheapPerLine();
     void messageBox_data();
     void messageBox();
+    void failureIsShownThenEndsTheProgram();
     void standardButtonsSpeakChinese();
 };
 
@@ -189,6 +190,26 @@ void WindowServicesTest::messageBox()
     const Services::Answer answer = window.services.showMessage(text, title, buttons, questionIcon);
     QVERIFY(handled);
     QTEST(answer, "answer");
+}
+
+void WindowServicesTest::failureIsShownThenEndsTheProgram()
+{
+    Window window;
+    window.widget.show();
+    const QString description = u"无法写入文件 /满/字幕.utf：No space left on device"_s;
+    bool handled = false;
+    whenModal<QMessageBox>(
+        [&](QMessageBox *box) {
+            QCOMPARE(box->windowTitle(), u"CaptiloomV3.5"_s);
+            QCOMPARE(box->text(), description);
+            box->button(QMessageBox::Ok)->click();
+        },
+        &handled);
+    QTimer::singleShot(0, [&] { window.services.reportFailure(description); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // a bound, should it not end
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(handled);
+    QVERIFY(!window.widget.isVisible());
 }
 
 void WindowServicesTest::standardButtonsSpeakChinese()
