@@ -6,6 +6,7 @@
 
 #include "platform/code_page.h"
 #include "platform/file_system.h"
+#include "platform/line_decoder.h"
 #include "platform/line_reader.h"
 #include "platform/source_encoding.h"
 
@@ -168,11 +169,19 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
 
     platform::CodePage codePage;
     platform::SourceDecoder decoder(facts.encoding, codePage);
+    platform::LineDecoder lines(reader, decoder);
+
+    // Room for the whole document, so that it never moves while it grows:
+    // a line adds at most a block's frame and its own text, and the texts
+    // together are no longer than the source, nor than a line of the longest
+    // length each in a code page of up to four bytes a character.
+    const qint64 lineCount = facts.LineCount;
+    SubtitleText.reserve(std::min(facts.bytes, lineCount * longestLine * 4)
+                         + lineCount * largestBlockFrame);
 
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
     ClockPair start { firstStartTime, firstStartMs };
-    QString text;
     QByteArray encoded;
     const float maximum = facts.LineCount;
 
@@ -192,7 +201,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
             stopAtLine(tooLongText(lineNumber));
             return false;
         }
-        decoder.decodeLine(line.bytes, text);
+        const QStringView text = lines.decode(line);
         if (text.size() > longestLine) {
             stopAtLine(tooLongText(lineNumber));
             return false;

@@ -7,6 +7,10 @@
 
 namespace captiloom::conversion {
 
+// What a block adds to its text at most while its number stays below 100 000
+// and its clocks below 100 hours, as they do for any source the run accepts.
+inline constexpr qsizetype largestBlockFrame = 42;
+
 // The document is kept in the code page it will be written in, so that each
 // text line carries the source line's bytes unchanged, even bytes the code
 // page cannot decode.

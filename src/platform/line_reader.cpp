@@ -101,6 +101,19 @@ void LineReader::keep(qsizetype from, qsizetype to)
     m_consumed += to - from;
 }
 
+QByteArrayView LineReader::wholeLinesAhead() const
+{
+    // A CR in the last unit read might yet be followed by an LF.
+    const qsizetype unit = unitSize();
+    for (qsizetype at = m_pos + ((m_end - m_pos) / unit - 2) * unit; at >= m_pos; at -= unit) {
+        if (isUnit(at, '\r')) {
+            const qsizetype end = at + (isUnit(at + unit, '\n') ? 2 * unit : unit);
+            return QByteArrayView(m_buffer.constData() + m_pos, end - m_pos);
+        }
+    }
+    return {};
+}
+
 bool LineReader::readLine(Line &line)
 {
     m_line.resize(0);
@@ -119,6 +132,7 @@ bool LineReader::readLine(Line &line)
         const qsizetype next = cr + (line.terminator == Terminator::CrLf ? 2 * unit : unit);
         m_consumed += next - m_pos;
         m_pos = next;
+        ++m_linesRead;
         return true;
     }
 
@@ -135,6 +149,7 @@ bool LineReader::readLine(Line &line)
             if (!any)
                 return false;
             line = { m_line, m_lineLength, m_lineLength > m_line.size(), Terminator::None };
+            ++m_linesRead;
             return true;
         }
         any = true;
@@ -158,6 +173,7 @@ bool LineReader::readLine(Line &line)
         if (m_failed)
             return false;
         line = { m_line, m_lineLength, m_lineLength > m_line.size(), terminator };
+        ++m_linesRead;
         return true;
     }
 }

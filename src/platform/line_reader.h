@@ -45,8 +45,14 @@ public:
 
     // False at the end of the input or on a read error (see failed()).
     bool readLine(Line &line);
+    // The bytes already read after the last line handed out, up to the end of
+    // the last line whose terminator is known: the lines that the next calls
+    // of readLine() will hand out without reading, terminators included.
+    QByteArrayView wholeLinesAhead() const;
     bool failed() const { return m_failed; }
     qint64 bytesConsumed() const { return m_consumed; }
+    // How many lines readLine() has handed out.
+    qint64 linesRead() const { return m_linesRead; }
 
 private:
     bool fill();
@@ -64,6 +70,7 @@ private:
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     qint64 m_consumed = 0;
+    qint64 m_linesRead = 0;
     bool m_eof = false;
     bool m_failed = false;
     QByteArray m_line;

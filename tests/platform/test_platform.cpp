@@ -1,4 +1,5 @@
 #include "platform/code_page.h"
+#include "platform/line_decoder.h"
 #include "platform/line_reader.h"
 #include "platform/source_encoding.h"
 
@@ -72,6 +73,8 @@ private slots:
     void utf8Detection_data();
     void utf8Detection();
     void codePageDecoding();
+    void linesDecodedAhead_data();
+    void linesDecodedAhead();
     void codePageFromLocale_data();
     void codePageFromLocale();
 };
@@ -146,6 +149,52 @@ void TestPlatform::utf8Detection()
     QTEST(whole.isUtf8(), "utf8");
     QTEST(pieces.isUtf8(), "utf8");
     QCOMPARE(detectByteOrderMark(bytes).length, 0);
+}
+
+void TestPlatform::linesDecodedAhead_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::newRow("GBK lines and blanks") << gbk(u"你好\r\n世界\r\n\r\n\r\n字幕行测试\r\n"_qs);
+    QTest::newRow("half a character before CR")
+        << QByteArray("\xC4\r\xC4\r\nab\xC4\r\n") + gbk(u"好"_qs);
+    QTest::newRow("lone LF, lone CR, LF after CR LF") << QByteArray("a\nb\rc\r\n\n\r\n\r");
+    QTest::newRow("bytes the code page lacks") << QByteArray("\x80\xFF\xFE\r\n\x81\x30\r\nz\xFF");
+    QTest::newRow("half a character at the end") << QByteArray("ab\r\n\xC4");
+    QTest::newRow("cut line among short ones")
+        << QByteArray("a\r\n") + QByteArray(1500, 'b') + "\r\nc\r\n" + gbk(u"末行"_qs);
+    // More than one read of the reader's buffer, lines falling across reads.
+    QByteArray many;
+    for (int i = 0; i < 7000; ++i)
+        many += i % 9 == 0 ? QByteArray("\r\n") : gbk(u"第%1行字幕"_qs.arg(i)) + "\r\n";
+    QTest::newRow("many lines") << many;
+}
+
+void TestPlatform::linesDecodedAhead()
+{
+    QFETCH(QByteArray, input);
+    // Blank lines are skipped as the run skips them, or decoded too.
+    for (const bool skipBlank : { true, false }) {
+        for (qint64 step : { 1, 2, 3, 7, 1 << 20 }) {
+            TrickleDevice device(input, step);
+            LineReader reader(device);
+            CodePage codePage("GBK");
+            SourceDecoder decoder(SourceEncoding::CodePage, codePage);
+            LineDecoder lines(reader, decoder);
+            CodePage alone("GBK");
+            QString expected;
+            LineReader::Line line;
+            int number = 0;
+            while (reader.readLine(line)) {
+                ++number;
+                if (skipBlank && line.length == 0)
+                    continue;
+                const QString text = lines.decode(line).toString();
+                alone.decodeLine(line.bytes, expected);
+                QVERIFY2(text == expected,
+                         qPrintable(u"line %1, read %2 bytes at a time"_qs.arg(number).arg(step)));
+            }
+        }
+    }
 }
 
 void TestPlatform::codePageDecoding()
