@@ -1,21 +1,13 @@
 #include "subtitle_clock.h"
 
+#include "digits.h"
+
 #include <QList>
 
 #include <charconv>
 #include <cmath>
 
 namespace captiloom::conversion {
-
-namespace {
-
-void appendTwoDigits(char *out, qint64 value)
-{
-    out[0] = static_cast<char>('0' + value / 10);
-    out[1] = static_cast<char>('0' + value % 10);
-}
-
-} // namespace
 
 std::optional<TimeText> TimeText::parse(QStringView text)
 {
@@ -38,11 +30,12 @@ char *TimeText::writeTo(char *out) const
     const qint64 hours = m_seconds / 3600;
     if (hours > 99)
         out = std::to_chars(out, out + maxWrittenSize, hours / 100).ptr;
-    appendTwoDigits(out, hours % 100);
+    const auto seconds = static_cast<int>(m_seconds - hours * 3600);
+    writeTwoDigits(out, static_cast<int>(hours % 100));
     out[2] = ':';
-    appendTwoDigits(out + 3, m_seconds / 60 % 60);
+    writeTwoDigits(out + 3, seconds / 60);
     out[5] = ':';
-    appendTwoDigits(out + 6, m_seconds % 60);
+    writeTwoDigits(out + 6, seconds % 60);
     return out + 8;
 }
 
