@@ -12,6 +12,8 @@
 //    second and any other line one to six whole seconds, and each block
 //    starts where the last one ended plus two seconds per blank line between.
 
+#include "property_check.h"
+
 #include "conversion/conversion_run.h"
 #include "conversion/services.h"
 
@@ -25,22 +27,11 @@
 #include <QList>
 #include <QTemporaryDir>
 
-#include <cstdio>
-#include <cstdlib>
-
 using namespace captiloom;
 using conversion::Services;
 using platform::SourceEncoding;
 
 namespace {
-
-void check(bool holds, const char *property)
-{
-    if (!holds) {
-        std::fprintf(stderr, "property violated: %s\n", property);
-        std::abort();
-    }
-}
 
 class FuzzServices : public Services
 {

@@ -9,50 +9,19 @@
 //  - decoding loses no byte: every non-empty line has a length, and that
 //    length stays within what the encoding's character widths allow.
 
+#include "property_check.h"
+
 #include "platform/code_page.h"
 #include "platform/line_reader.h"
 #include "platform/source_encoding.h"
+#include "trickle_device.h"
 
-#include <QBuffer>
 #include <QList>
-
-#include <cstdio>
-#include <cstdlib>
 
 using namespace captiloom::platform;
 using Terminator = LineReader::Terminator;
 
 namespace {
-
-void check(bool holds, const char *property)
-{
-    if (!holds) {
-        std::fprintf(stderr, "property violated: %s\n", property);
-        std::abort();
-    }
-}
-
-// Hands out at most `step` bytes per read, so that terminators, UTF-16 units
-// and the byte-order mark fall across reads as they do at a chunk's edge.
-class TrickleDevice : public QBuffer
-{
-public:
-    TrickleDevice(const QByteArray &bytes, qint64 step)
-        : m_step(step)
-    {
-        setData(bytes);
-        open(QIODevice::ReadOnly);
-    }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        return QBuffer::readData(data, std::min(maxSize, m_step));
-    }
-
-private:
-    qint64 m_step;
-};
 
 struct Line
 {

@@ -2,8 +2,8 @@
 #include "platform/line_decoder.h"
 #include "platform/line_reader.h"
 #include "platform/source_encoding.h"
+#include "trickle_device.h"
 
-#include <QBuffer>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QStringEncoder>
@@ -13,28 +13,6 @@ using namespace captiloom::platform;
 using Terminator = LineReader::Terminator;
 
 namespace {
-
-// Hands out its bytes a few at a time, so that terminators and UTF-16 units
-// fall across reads the way they do at the edge of a large file's chunks.
-class TrickleDevice : public QBuffer
-{
-public:
-    TrickleDevice(const QByteArray &bytes, qint64 step)
-        : m_step(step)
-    {
-        setData(bytes);
-        open(QIODevice::ReadOnly);
-    }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        return QBuffer::readData(data, std::min(maxSize, m_step));
-    }
-
-private:
-    qint64 m_step;
-};
 
 // "text|terminator" per line: terminators shown as -, CR, CRLF; a cut line ends in "...".
 QStringList split(const QByteArray &input, qint64 step, LineReader::UnitWidth width,
@@ -233,8 +211,9 @@ void TestPlatform::codePageFromLocale()
     QTemporaryDir locales;
     if (locale == "zh_TW.BIG5") {
         QProcess localedef;
-        localedef.start(QStringLiteral("localedef"),
-                        {u"-i"_qs, u"zh_TW"_qs, u"-f"_qs, u"BIG5"_qs, locales.filePath(u"zh_TW.BIG5"_qs)});
+        localedef.start(
+            QStringLiteral("localedef"),
+            { u"-i"_qs, u"zh_TW"_qs, u"-f"_qs, u"BIG5"_qs, locales.filePath(u"zh_TW.BIG5"_qs) });
         if (!localedef.waitForFinished(60000) || localedef.exitCode() != 0)
             QSKIP("localedef could not build zh_TW.BIG5 (is the locales package installed?)");
     }
