@@ -1,6 +1,6 @@
 #pragma once
 
-#include "monotonic_clock.h"
+#include "clocks.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,9 +1,9 @@
 // The yardstick for the main window's start-up: a Qt program that shows one
-// empty window of the main window's size, prints the monotonic clock once it
-// is idle, and leaves.
+// empty window of the main window's size and, once it is idle, prints the
+// monotonic clock and its processor time, and leaves.
 
+#include "clocks.h"
 #include "first_idle.h"
-#include "monotonic_clock.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -17,7 +17,8 @@ int main(int argc, char *argv[])
     window.resize(504, 322);
     window.show();
     captiloom::bench::whenFirstIdle([] {
-        std::printf("%lld\n", static_cast<long long>(captiloom::bench::monotonicNs()));
+        std::printf("%lld %lld\n", static_cast<long long>(captiloom::bench::monotonicNs()),
+                    static_cast<long long>(captiloom::bench::processCpuNs()));
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });

@@ -1,10 +1,10 @@
-// Starts the program's main window the way the program's main() does and, once it is
-// idle, either prints the monotonic clock and leaves (no arguments), or
-// converts SOURCE into OUTPUT through the window's services and prints how
-// the run ended.
+// Starts the main window the way the program's main() does and, once it is
+// idle, either prints the monotonic clock and its processor time and leaves
+// (no arguments), or converts SOURCE into OUTPUT through the window's
+// services and prints how the run ended.
 
+#include "clocks.h"
 #include "first_idle.h"
-#include "monotonic_clock.h"
 #include "window_run.h"
 
 #include "window/main_form.h"
@@ -46,7 +46,8 @@ int main(int argc, char *argv[])
                 captiloom::bench::convertInWindow(form, arguments[0], arguments[1]);
             std::printf("%s\n", QuietServices::outcomeName(outcome));
         } else {
-            std::printf("%lld\n", static_cast<long long>(captiloom::bench::monotonicNs()));
+            std::printf("%lld %lld\n", static_cast<long long>(captiloom::bench::monotonicNs()),
+                        static_cast<long long>(captiloom::bench::processCpuNs()));
         }
         std::fflush(stdout);
         QCoreApplication::exit(0);
