@@ -23,9 +23,9 @@ public:
     QString toString() const;
     void appendTo(QByteArray &out) const;
 
-    // Room that writeTo() may need: the hours of the largest count of seconds,
-    // then ":MM:SS".
-    static constexpr qsizetype maxWrittenSize = 16 + 6;
+    // Room that writeTo() may need: a sign, the hundreds of hours of the
+    // largest count of seconds, then "HH:MM:SS".
+    static constexpr qsizetype maxWrittenSize = 1 + 14 + 8;
     // Writes the text at `out` and returns the end of it; what appendTo()
     // appends, for callers that put a whole block together first.
     char *writeTo(char *out) const;

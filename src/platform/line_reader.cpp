@@ -66,7 +66,7 @@ void LineReader::skip(qsizetype count)
     }
 }
 
-bool LineReader::isUnit(qsizetype at, char value) const
+inline bool LineReader::isUnit(qsizetype at, char value) const
 {
     switch (m_width) {
     case UnitWidth::Byte:
@@ -79,7 +79,7 @@ bool LineReader::isUnit(qsizetype at, char value) const
     return false;
 }
 
-qsizetype LineReader::findCr(qsizetype from) const
+inline qsizetype LineReader::findCr(qsizetype from) const
 {
     if (m_width == UnitWidth::Byte) {
         const void *hit = std::memchr(m_buffer.constData() + from, '\r', m_end - from);
@@ -116,9 +116,6 @@ QByteArrayView LineReader::wholeLinesAhead() const
 
 bool LineReader::readLine(Line &line)
 {
-    m_line.resize(0);
-    m_lineLength = 0;
-    bool any = false;
     const qsizetype unit = unitSize();
 
     // Most lines lie whole in the buffer, with the unit after their CR read
@@ -136,6 +133,9 @@ bool LineReader::readLine(Line &line)
         return true;
     }
 
+    m_line.resize(0);
+    m_lineLength = 0;
+    bool any = false;
     for (;;) {
         if (!ensure(unit)) {
             if (m_failed)

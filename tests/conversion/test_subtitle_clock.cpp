@@ -27,6 +27,9 @@ void TestSubtitleClock::durations_data()
     const int expected[] = { 0, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 5, 5, 5, 6, 6 };
     for (int n = 1; n <= 23; ++n)
         QTest::addRow("%d units", n) << n << expected[n - 1];
+    // Longer than any line a run times, still by the same rule: 60 bytes give 7.5 -> 8.
+    QTest::newRow("30 units") << 30 << 8;
+    QTest::newRow("no units") << 0 << 0;
 }
 
 void TestSubtitleClock::durations()
@@ -70,6 +73,8 @@ void TestSubtitleClock::carries_data()
     QTest::newRow("past a day") << u"23:59:59"_qs << 2 << u"24:00:01"_qs;
     QTest::newRow("second day on") << u"25:59:58"_qs << 6 << u"26:00:04"_qs;
     QTest::newRow("three-digit hours") << u"99:59:59"_qs << 1 << u"100:00:00"_qs;
+    QTest::newRow("five-digit hours") << u"12345:59:59"_qs << 1 << u"12346:00:00"_qs;
+    QTest::newRow("before zero") << u"00:00:05"_qs << -10 << u"-00:00:05"_qs;
 }
 
 void TestSubtitleClock::carries()
