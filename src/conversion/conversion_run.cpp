@@ -138,18 +138,17 @@ bool ConversionRun::countLines(QFile &source, SourceFacts &facts)
     reader.setUnitWidth(platform::unitWidthFor(facts.mark.encoding));
     reader.skip(facts.mark.length);
 
-    LineReader::Line line;
-    while (reader.readLine(line)) {
-        if (facts.LineCount == std::numeric_limits<qint16>::max()) {
-            fail(QStringLiteral("源文件 %1 超过 32767 行，无法转换。").arg(shown(m_sourcePath)));
-            return false;
-        }
-        ++facts.LineCount;
-    }
+    constexpr qint64 largestCount = std::numeric_limits<qint16>::max();
+    const qint64 lines = reader.countLines(largestCount);
     if (reader.failed()) {
         failToRead(source);
         return false;
     }
+    if (lines > largestCount) {
+        fail(QStringLiteral("源文件 %1 超过 32767 行，无法转换。").arg(shown(m_sourcePath)));
+        return false;
+    }
+    facts.LineCount = static_cast<qint16>(lines);
     facts.bytes = reader.bytesConsumed();
     facts.encoding = facts.mark.length > 0 ? facts.mark.encoding
         : utf8.isUtf8()                    ? SourceEncoding::Utf8

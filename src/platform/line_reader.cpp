@@ -1,5 +1,7 @@
 #include "line_reader.h"
 
+#include "cr_scan.h"
+
 #include <cstring>
 
 namespace captiloom::platform {
@@ -99,6 +101,35 @@ void LineReader::keep(qsizetype from, qsizetype to)
         m_line.append(m_buffer.constData() + from, std::min(room, to - from));
     m_lineLength += to - from;
     m_consumed += to - from;
+}
+
+qint64 LineReader::countLines(qint64 limit)
+{
+    qint64 count = 0;
+    if (m_width != UnitWidth::Byte) {
+        for (Line line; count <= limit && readLine(line);)
+            ++count;
+        return count;
+    }
+    // Every CR ends one line, whatever follows it; the input ends with one
+    // more line when bytes follow its last terminator.
+    char last = 0;
+    char beforeLast = 0;
+    bool any = false;
+    while (count <= limit && (m_pos < m_end || fill())) {
+        const QByteArrayView bytes(m_buffer.constData() + m_pos, m_end - m_pos);
+        count += countCrBytes(bytes);
+        beforeLast = bytes.size() > 1 ? bytes[bytes.size() - 2] : last;
+        last = bytes.back();
+        any = true;
+        m_consumed += bytes.size();
+        m_pos = m_end;
+    }
+    const bool endsWithTerminator = last == '\r' || (last == '\n' && beforeLast == '\r');
+    if (any && !endsWithTerminator)
+        ++count;
+    m_linesRead += count;
+    return count;
 }
 
 QByteArrayView LineReader::wholeLinesAhead() const

@@ -45,6 +45,10 @@ public:
 
     // False at the end of the input or on a read error (see failed()).
     bool readLine(Line &line);
+    // Reads to the end of the input and returns how many lines readLine()
+    // would have handed out, or stops once that is more than `limit`. Lines
+    // of bytes are only counted, not split, a word at a time.
+    qint64 countLines(qint64 limit);
     // The bytes already read after the last line handed out, up to the end of
     // the last line whose terminator is known: the lines that the next calls
     // of readLine() will hand out without reading, terminators included.

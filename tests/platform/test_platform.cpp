@@ -93,8 +93,15 @@ void TestPlatform::lineSplitting()
     QFETCH(QByteArray, input);
     QFETCH(int, width);
     QFETCH(QStringList, lines);
-    for (qint64 step : { 1, 2, 3, 1 << 20 })
+    for (qint64 step : { 1, 2, 3, 1 << 20 }) {
         QCOMPARE(split(input, step, LineReader::UnitWidth(width)), lines);
+        // Counting without splitting finds the same lines and reads every byte.
+        TrickleDevice device(input, step);
+        LineReader reader(device);
+        reader.setUnitWidth(LineReader::UnitWidth(width));
+        QCOMPARE(reader.countLines(1000), lines.size());
+        QCOMPARE(reader.bytesConsumed(), input.size());
+    }
 }
 
 void TestPlatform::utf8Detection_data()
