@@ -1,11 +1,13 @@
 #pragma once
 
+#include <cstring>
+
 namespace captiloom::conversion {
 
 // Writes 0 to 99 as two decimal digits, from a table rather than by division:
 // a long document writes several numbers for each of its tens of thousands of
 // blocks.
-inline void writeTwoDigits(char *out, int value)
+inline void writeTwoDigits(char *out, unsigned value)
 {
     static constexpr char pairs[] = "00010203040506070809"
                                     "10111213141516171819"
@@ -17,8 +19,7 @@ inline void writeTwoDigits(char *out, int value)
                                     "70717273747576777879"
                                     "80818283848586878889"
                                     "90919293949596979899";
-    out[0] = pairs[2 * value];
-    out[1] = pairs[2 * value + 1];
+    std::memcpy(out, pairs + 2 * value, 2);
 }
 
 } // namespace captiloom::conversion

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <array>
 #include <optional>
 
 namespace captiloom::conversion {
@@ -50,15 +51,75 @@ inline constexpr int blankPauseSeconds = 2;
 // The longest line, in UTF-16 code units, that the clock can time.
 inline constexpr qsizetype longestLine = 23;
 
-TimeText AddSeconds(TimeText timeText, qint64 seconds);
+// The run times every source line with these, so they are inline.
+
+constexpr TimeText AddSeconds(TimeText timeText, qint64 seconds)
+{
+    return TimeText(timeText.totalSeconds() + seconds);
+}
+
+namespace detail {
+
+// std::nearbyint in the default rounding mode, which is not constexpr yet:
+// the nearest whole number, halves to the even neighbour. Exact for the small
+// quotients of the duration rule.
+constexpr double roundHalfEven(double value)
+{
+    const auto whole = static_cast<double>(static_cast<qint64>(value));
+    const double fraction = value - whole;
+    if (fraction > 0.5 || (fraction == 0.5 && static_cast<qint64>(whole) % 2 != 0))
+        return whole + 1;
+    return whole;
+}
+
+constexpr int secondsFor(qsizetype units)
+{
+    // Lengths count UTF-16 bytes, two per code unit. Halves go to the even
+    // neighbour, which the timing table depends on (4.5 seconds gives 4, 5.5
+    // gives 6).
+    const double b = 2.0 * static_cast<double>(units);
+    double seconds = roundHalfEven(b * 2.0 / 14.0);
+    if (b > 24.0)
+        seconds = roundHalfEven(b * 2.0 / 16.0);
+    return static_cast<int>(seconds);
+}
+
+// The lengths a run accepts, worked out once, at compile time.
+inline constexpr auto knownSeconds = [] {
+    std::array<int, longestLine + 1> seconds {};
+    for (qsizetype units = 0; units <= longestLine; ++units)
+        seconds[units] = secondsFor(units);
+    return seconds;
+}();
+
+} // namespace detail
 
 // Whole seconds a narrator needs for a line, from its length alone.
-int LineSeconds(QStringView line);
+constexpr int LineSeconds(QStringView line)
+{
+    return line.size() <= longestLine ? detail::knownSeconds[line.size()]
+                                      : detail::secondsFor(line.size());
+}
 
-TimeText AdvanceForBlank(TimeText StartTime);
+constexpr TimeText AdvanceForBlank(TimeText StartTime)
+{
+    return AddSeconds(StartTime, blankPauseSeconds);
+}
 
 // End of a line that starts at (StartTime, StartMs). A one-character line lasts
 // half a second; every other line a whole number of seconds.
-ClockPair AdvanceForLine(TimeText StartTime, int StartMs, QStringView line);
+constexpr ClockPair AdvanceForLine(TimeText StartTime, int StartMs, QStringView line)
+{
+    int Seconds = LineSeconds(line);
+    int EndMs = StartMs;
+    if (Seconds == 0) {
+        EndMs = StartMs + 500;
+        if (EndMs >= 1000) {
+            EndMs -= 1000;
+            Seconds = 1;
+        }
+    }
+    return { AddSeconds(StartTime, Seconds), EndMs };
+}
 
 } // namespace captiloom::conversion

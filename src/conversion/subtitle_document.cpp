@@ -4,9 +4,8 @@
 
 #include "platform/file_system.h"
 
-#include <algorithm>
 #include <charconv>
-#include <string_view>
+#include <cstring>
 
 namespace captiloom::conversion {
 
@@ -15,15 +14,17 @@ namespace {
 char *writeClock(char *out, ClockPair pair)
 {
     out = pair.time.writeTo(out);
+    const auto ms = static_cast<unsigned>(pair.ms);
     out[0] = ',';
-    out[1] = static_cast<char>('0' + pair.ms / 100);
-    writeTwoDigits(out + 2, pair.ms % 100);
+    out[1] = static_cast<char>('0' + ms / 100);
+    writeTwoDigits(out + 2, ms % 100);
     return out + 4;
 }
 
-char *writeText(char *out, std::string_view text)
+template<std::size_t size> char *writeText(char *out, const char (&text)[size])
 {
-    return std::copy(text.begin(), text.end(), out);
+    std::memcpy(out, text, size - 1);
+    return out + size - 1;
 }
 
 } // namespace
@@ -31,28 +32,26 @@ char *writeText(char *out, std::string_view text)
 void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
                  QByteArrayView line)
 {
-    // The number and the time line are put together on the stack, and the
-    // block is copied into the document's free room in one piece: with tens of
-    // thousands of blocks, the cost of a general append would be most of the
-    // cost of the document.
-    constexpr std::string_view arrow = " --> ";
-    constexpr std::string_view blockEnd = "\r\n\r\n";
+    // Written straight into the document's free room: with tens of thousands
+    // of blocks, the cost of general appends would be most of the cost of the
+    // document. The room is made for the longest block this text can give and
+    // then trimmed to the block.
+    constexpr qsizetype numberSize = 20;
     constexpr qsizetype clockSize = TimeText::maxWrittenSize + 4;
-    char head[20 + 2 + clockSize + arrow.size() + clockSize + 2];
-    char *out = std::to_chars(head, head + 20, SubtitleIndex).ptr;
+    constexpr qsizetype frameSize = numberSize + 2 + clockSize + 5 + clockSize + 2 + 4;
+    const qsizetype at = SubtitleText.size();
+    SubtitleText.resize(at + frameSize + line.size());
+    char *const begin = SubtitleText.data() + at;
+    char *out = std::to_chars(begin, begin + numberSize, SubtitleIndex).ptr;
     out = writeText(out, "\r\n");
     out = writeClock(out, start);
-    out = writeText(out, arrow);
+    out = writeText(out, " --> ");
     out = writeClock(out, end);
     out = writeText(out, "\r\n");
-
-    const qsizetype at = SubtitleText.size();
-    const qsizetype headSize = out - head;
-    SubtitleText.resize(at + headSize + line.size() + qsizetype(blockEnd.size()));
-    char *block = SubtitleText.data() + at;
-    block = std::copy(head, out, block);
-    block = std::copy(line.begin(), line.end(), block);
-    writeText(block, blockEnd);
+    if (!line.isEmpty())
+        std::memcpy(out, line.data(), line.size());
+    out = writeText(out + line.size(), "\r\n\r\n");
+    SubtitleText.resize(at + (out - begin));
 }
 
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText)

@@ -3,6 +3,8 @@
 
 #include <QTest>
 
+#include <cmath>
+
 using namespace captiloom::conversion;
 
 class TestSubtitleClock : public QObject
@@ -12,6 +14,7 @@ class TestSubtitleClock : public QObject
 private slots:
     void durations_data();
     void durations();
+    void durationsRoundLikeTheLibrary();
     void halfSecondFlips_data();
     void halfSecondFlips();
     void carries_data();
@@ -41,6 +44,17 @@ void TestSubtitleClock::durations()
     const ClockPair end = AdvanceForLine(TimeText(100), 440, line);
     if (seconds > 0)
         QCOMPARE(end, (ClockPair { TimeText(100 + seconds), 440 }));
+}
+
+void TestSubtitleClock::durationsRoundLikeTheLibrary()
+{
+    // The rule is worked out at compile time, so it cannot call std::nearbyint;
+    // it must still round every length the way that does.
+    for (int n = 0; n <= 4000; ++n) {
+        const double b = 2.0 * n;
+        const double expected = std::nearbyint(b > 24.0 ? b * 2.0 / 16.0 : b * 2.0 / 14.0);
+        QCOMPARE(LineSeconds(QString(n, u'字')), static_cast<int>(expected));
+    }
 }
 
 void TestSubtitleClock::halfSecondFlips_data()
