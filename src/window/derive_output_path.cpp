@@ -4,12 +4,11 @@ namespace captiloom::window {
 
 QString DeriveOutputPath(const QString &path)
 {
-    // Both separators count on every system: users type Windows-style paths
-    // too, and a backslash in a Linux file name is rare enough to ignore.
-    const qsizetype nameStart = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
-    QString name = path.sliced(nameStart);
-    name.replace(QStringLiteral(".txt"), QStringLiteral("(字幕).utf"), Qt::CaseSensitive);
-    return path.first(nameStart) + name;
+    // Every occurrence, folders included: users know the tool by this rule, and
+    // a name it makes in a folder that does not exist fails at the write with
+    // a report, losing nothing.
+    QString derived = path;
+    return derived.replace(QStringLiteral(".txt"), QStringLiteral("(字幕).utf"), Qt::CaseSensitive);
 }
 
 } // namespace captiloom::window

@@ -183,7 +183,8 @@ void MainFormTest::deriveOutputPath_data()
     QTest::newRow("spaces") << u"/视频 素材/片头 一.txt"_s << u"/视频 素材/片头 一(字幕).utf"_s;
     QTest::newRow("every one in the name") << u"a.txt.txt"_s << u"a(字幕).utf(字幕).utf"_s;
     QTest::newRow("inside the name") << u"/my.txtfile"_s << u"/my(字幕).utffile"_s;
-    QTest::newRow("folder left alone") << u"D:\\x.txt\\y.txt"_s << u"D:\\x.txt\\y(字幕).utf"_s;
+    QTest::newRow("folders too") << u"D:\\x.txt\\y.txt"_s << u"D:\\x(字幕).utf\\y(字幕).utf"_s;
+    QTest::newRow("other endings") << u"D:\\片头.text"_s << u"D:\\片头.text"_s;
     QTest::newRow("upper case") << u"D:\\片头.TXT"_s << u"D:\\片头.TXT"_s;
 }
 
