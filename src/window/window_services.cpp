@@ -13,6 +13,10 @@ namespace {
 
 // About one screen frame: faster updates would only cost time.
 constexpr qint64 progressIntervalMs = 16;
+// Reading the clock costs about as much as the run spends on a whole line,
+// and the run makes three settings a line, so the clock is read only once
+// every so many settings: a few microseconds of a run, far below a frame.
+constexpr int settingsPerClockReading = 64;
 
 // Any float the run may hand over, NaN and infinities included, as a whole
 // number the bar can take.
@@ -66,7 +70,9 @@ conversion::Services::Answer WindowServices::showBox(QMessageBox::Icon icon, con
 
 void WindowServices::showProgress()
 {
-    m_progressBar.show();
+    // Asked for every line; only the first asking of a run has anything to do.
+    if (m_progressBar.isHidden())
+        m_progressBar.show();
 }
 
 void WindowServices::setProgressMaximum(float maximum)
@@ -96,6 +102,9 @@ void WindowServices::hideProgress()
 void WindowServices::progressChanged()
 {
     m_progressWaiting = true;
+    if (m_sinceProgressShown.isValid() && ++m_settingsUnseen < settingsPerClockReading)
+        return;
+    m_settingsUnseen = 0;
     if (!m_sinceProgressShown.isValid() || m_sinceProgressShown.elapsed() >= progressIntervalMs)
         showProgressNow();
 }

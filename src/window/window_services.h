@@ -46,6 +46,7 @@ private:
     float m_position;
     bool m_progressWaiting = false;
     QElapsedTimer m_sinceProgressShown;
+    int m_settingsUnseen = 0; // settings since the clock was last read
 };
 
 } // namespace captiloom::window

@@ -50,6 +50,7 @@ private slots:
     void progressTakesEverySetting_data();
     void progressTakesEverySetting();
     void progressIsCheapPerLine();
+    void progressMovesDuringTheRun();
     void messageBox_data();
     void messageBox();
     void standardButtonsSpeakChinese();
@@ -105,6 +106,18 @@ void WindowServicesTest::progressIsCheapPerLine()
     QVERIFY2(window.paints <= clock.elapsed() / 16 + 2, qPrintable(QString::number(window.paints)));
     window.services.hideProgress();
     QCOMPARE(window.bar->value(), window.bar->maximum());
+}
+
+void WindowServicesTest::progressMovesDuringTheRun()
+{
+    Window window;
+    window.setProgress(1000, 1, 1);
+    QTest::qSleep(2 * 16);
+    for (int line = 2; line <= 500; ++line)
+        window.setProgress(1000, 1, line);
+    // More than a frame went by: the bar has moved on before any message or
+    // hiding brings it up to date.
+    QCOMPARE_GT(window.bar->value(), 1);
 }
 
 void WindowServicesTest::messageBox_data()
