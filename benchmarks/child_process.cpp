@@ -6,7 +6,6 @@
 #include <vector>
 
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -56,13 +55,11 @@ ChildResult runChild(const QString &program, const QStringList &arguments)
     close(pipeEnds[0]);
 
     int status = 0;
-    rusage usage {};
-    while (wait4(pid, &status, 0, &usage) < 0) {
+    while (waitpid(pid, &status, 0) < 0) {
         if (errno != EINTR)
             return result;
     }
     result.exitedCleanly = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    result.peakResidentKiB = usage.ru_maxrss; // Linux counts it in KiB
     return result;
 }
 

@@ -12,13 +12,10 @@ struct ChildResult
 {
     bool exitedCleanly = false; // exit status 0
     QByteArray output; // all it wrote to its standard output
-    qint64 peakResidentKiB = 0;
     qint64 startNs = 0; // monotonic clock, just before the process was created
 };
 
-// Runs a program to its end and reports what it printed and the most memory it
-// ever held resident. Memory comes from the kernel's account of this one
-// child, so earlier children do not blur it.
+// Runs a program to its end and reports what it printed.
 ChildResult runChild(const QString &program, const QStringList &arguments);
 
 } // namespace captiloom::bench

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFile>
 #include <QtGlobal>
 
 #include <ctime>
@@ -27,6 +28,22 @@ inline qint64 monotonicNs()
 inline qint64 processCpuNs()
 {
     return nanoseconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+// The most memory this process image has held resident, in KiB, from the
+// kernel's account of it. The parent cannot ask for it once the child is gone:
+// the kernel's figure for an ended child would include what the parent held
+// when it started the child, so the child reports its own.
+inline qint64 peakResidentKiB()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (QByteArray line; !(line = status.readLine()).isEmpty();) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return -1;
 }
 
 } // namespace captiloom::bench

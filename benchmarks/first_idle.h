@@ -1,24 +1,15 @@
 #pragma once
 
-#include <QAbstractEventDispatcher>
-#include <QObject>
-
 #include <functional>
 
 namespace captiloom::bench {
 
-// Calls `action` once, the first time the event loop has nothing left to do
-// and is about to wait: a window shown before then has been laid out and
-// painted by that moment.
-inline void whenFirstIdle(std::function<void()> action)
-{
-    auto *dispatcher = QAbstractEventDispatcher::instance();
-    auto connection = std::make_shared<QMetaObject::Connection>();
-    *connection = QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock,
-                                   [connection, action = std::move(action)] {
-                                       QObject::disconnect(*connection);
-                                       action();
-                                   });
-}
+// Calls `action` once, the first time the event loop has nothing else to do:
+// no window-system event, posted event, timer or notifier is ready. A window
+// shown before then has been laid out, exposed and painted by that moment.
+//
+// Qt's own "about to block" signal will not do: the GLib event dispatcher
+// sends it before every wait it may make, with work still queued.
+void whenFirstIdle(std::function<void()> action);
 
 } // namespace captiloom::bench

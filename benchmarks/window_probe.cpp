@@ -1,7 +1,7 @@
 // Starts the main window the way the program's main() does and, once it is
-// idle, either prints the monotonic clock and its processor time and leaves
-// (no arguments), or converts SOURCE into OUTPUT through the window's
-// services and prints how the run ended.
+// idle, either prints the monotonic clock, its processor time and its peak
+// memory and leaves (no arguments), or converts SOURCE into OUTPUT through the
+// window's services and prints how the run ended and its peak memory.
 
 #include "clocks.h"
 #include "first_idle.h"
@@ -44,10 +44,12 @@ int main(int argc, char *argv[])
         if (arguments.size() == 2) {
             const auto outcome =
                 captiloom::bench::convertInWindow(form, arguments[0], arguments[1]);
-            std::printf("%s\n", QuietServices::outcomeName(outcome));
+            std::printf("%s %lld\n", QuietServices::outcomeName(outcome),
+                        static_cast<long long>(captiloom::bench::peakResidentKiB()));
         } else {
-            std::printf("%lld %lld\n", static_cast<long long>(captiloom::bench::monotonicNs()),
-                        static_cast<long long>(captiloom::bench::processCpuNs()));
+            std::printf("%lld %lld %lld\n", static_cast<long long>(captiloom::bench::monotonicNs()),
+                        static_cast<long long>(captiloom::bench::processCpuNs()),
+                        static_cast<long long>(captiloom::bench::peakResidentKiB()));
         }
         std::fflush(stdout);
         QCoreApplication::exit(0);
