@@ -73,7 +73,7 @@ public:
 private:
     bool checkPaths();
     bool countLines(QFile &source, SourceFacts &facts);
-    bool generate(QFile &source, const SourceFacts &facts, QByteArray &SubtitleText);
+    bool generate(QFile &source, const SourceFacts &facts, BlockWriter &document);
     void stopAtLine(const QString &message);
     void fail(const QString &description) { m_services.reportFailure(description); }
     void failToRead(const QFile &source);
@@ -156,7 +156,7 @@ bool ConversionRun::countLines(QFile &source, SourceFacts &facts)
     return true;
 }
 
-bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray &SubtitleText)
+bool ConversionRun::generate(QFile &source, const SourceFacts &facts, BlockWriter &document)
 {
     if (!source.seek(0)) {
         failToRead(source);
@@ -175,7 +175,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
     // together are no longer than the source, nor than a line of the longest
     // length each in a code page of up to four bytes a character.
     const qint64 lineCount = facts.LineCount;
-    SubtitleText.reserve(std::min(facts.bytes, lineCount * longestLine * 4)
+    document.SubtitleText().reserve(std::min(facts.bytes, lineCount * longestLine * 4)
                          + lineCount * largestBlockFrame);
 
     qint64 SubtitleIndex = 1;
@@ -215,7 +215,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
         }
 
         const ClockPair end = AdvanceForLine(start.time, start.ms, text);
-        AppendBlock(SubtitleText, SubtitleIndex, start, end, bytes);
+        document.appendBlock(SubtitleIndex, start, end, bytes);
         start = end;
 
         m_services.showProgress();
@@ -243,7 +243,7 @@ void ConversionRun::run()
     if (!checkPaths())
         return;
 
-    QByteArray SubtitleText;
+    BlockWriter document;
     {
         QFile source(m_sourcePath);
         if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -252,11 +252,11 @@ void ConversionRun::run()
             return;
         }
         SourceFacts facts;
-        if (!countLines(source, facts) || !generate(source, facts, SubtitleText))
+        if (!countLines(source, facts) || !generate(source, facts, document))
             return;
     }
 
-    const QString reason = WriteDocument(m_outputPath, SubtitleText);
+    const QString reason = WriteDocument(m_outputPath, document.SubtitleText());
     if (!reason.isEmpty()) {
         fail(QStringLiteral("无法写入文件 %1：%2").arg(shown(m_outputPath), reason));
         return;
