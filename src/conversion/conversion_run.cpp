@@ -73,7 +73,7 @@ public:
 private:
     bool checkPaths();
     bool countLines(QFile &source, SourceFacts &facts);
-    bool generate(QFile &source, const SourceFacts &facts, BlockWriter &document);
+    bool generate(QFile &source, const SourceFacts &facts, QByteArray &SubtitleText);
     void stopAtLine(const QString &message);
     void fail(const QString &description) { m_services.reportFailure(description); }
     void failToRead(const QFile &source);
@@ -156,7 +156,7 @@ bool ConversionRun::countLines(QFile &source, SourceFacts &facts)
     return true;
 }
 
-bool ConversionRun::generate(QFile &source, const SourceFacts &facts, BlockWriter &document)
+bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray &SubtitleText)
 {
     if (!source.seek(0)) {
         failToRead(source);
@@ -175,7 +175,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, BlockWrite
     // together are no longer than the source, nor than a line of the longest
     // length each in a code page of up to four bytes a character.
     const qint64 lineCount = facts.LineCount;
-    document.SubtitleText().reserve(std::min(facts.bytes, lineCount * longestLine * 4)
+    SubtitleText.reserve(std::min(facts.bytes, lineCount * longestLine * 4)
                          + lineCount * largestBlockFrame);
 
     qint64 SubtitleIndex = 1;
@@ -215,7 +215,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, BlockWrite
         }
 
         const ClockPair end = AdvanceForLine(start.time, start.ms, text);
-        document.appendBlock(SubtitleIndex, start, end, bytes);
+        AppendBlock(SubtitleText, SubtitleIndex, start, end, bytes);
         start = end;
 
         m_services.showProgress();
@@ -243,7 +243,7 @@ void ConversionRun::run()
     if (!checkPaths())
         return;
 
-    BlockWriter document;
+    QByteArray SubtitleText;
     {
         QFile source(m_sourcePath);
         if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
@@ -252,11 +252,11 @@ void ConversionRun::run()
             return;
         }
         SourceFacts facts;
-        if (!countLines(source, facts) || !generate(source, facts, document))
+        if (!countLines(source, facts) || !generate(source, facts, SubtitleText))
             return;
     }
 
-    const QString reason = WriteDocument(m_outputPath, document.SubtitleText());
+    const QString reason = WriteDocument(m_outputPath, SubtitleText);
     if (!reason.isEmpty()) {
         fail(QStringLiteral("无法写入文件 %1：%2").arg(shown(m_outputPath), reason));
         return;

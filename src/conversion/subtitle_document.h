@@ -19,22 +19,6 @@ inline constexpr qsizetype largestBlockFrame = 42;
 void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
                  QByteArrayView line);
 
-// Appends blocks like AppendBlock, to a document of its own. A block mostly
-// starts where the one before it ended, so the end's time text is kept and
-// copied rather than written out again.
-class BlockWriter
-{
-public:
-    QByteArray &SubtitleText() { return m_text; }
-    void appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end, QByteArrayView line);
-
-private:
-    QByteArray m_text;
-    ClockPair m_lastEnd;
-    qsizetype m_lastEndAt = -1; // where the last end's text lies in m_text
-    qsizetype m_lastEndSize = 0;
-};
-
 // Replaces whatever is at OutputPath with the document in one step. Returns
 // the system's reason on failure, an empty text on success.
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText);

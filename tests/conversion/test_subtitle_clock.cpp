@@ -20,7 +20,6 @@ private slots:
     void carries_data();
     void carries();
     void blockLayout();
-    void blockWriterCopiesOnlyMatchingStarts();
 };
 
 void TestSubtitleClock::durations_data()
@@ -111,30 +110,6 @@ void TestSubtitleClock::blockLayout()
     QCOMPARE(document,
              QByteArray("10\r\n00:00:12,440 --> 01:00:01,940\r\n a,b --> c \r\n\r\n"
                         "100\r\n01:00:01,940 --> 01:00:02,440\r\nx\r\n\r\n"));
-}
-
-void TestSubtitleClock::blockWriterCopiesOnlyMatchingStarts()
-{
-    // Starts that continue the last end, one after a pause, one with the same
-    // second but other milliseconds, and three-digit hours.
-    const ClockPair times[][2] = {
-        { { TimeText(12), 440 }, { TimeText(13), 440 } },
-        { { TimeText(13), 440 }, { TimeText(13), 940 } },
-        { { TimeText(15), 940 }, { TimeText(19), 940 } },
-        { { TimeText(19), 440 }, { TimeText(20), 440 } },
-        { { TimeText(20), 440 }, { TimeText(360001), 440 } },
-        { { TimeText(360001), 440 }, { TimeText(360002), 440 } },
-    };
-    QByteArray expected;
-    BlockWriter writer;
-    qint64 number = 1;
-    for (const auto &[start, end] : times) {
-        const QByteArray line = QByteArray::number(number) + " text";
-        AppendBlock(expected, number, start, end, line);
-        writer.appendBlock(number, start, end, line);
-        ++number;
-    }
-    QCOMPARE(writer.SubtitleText(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSubtitleClock)
