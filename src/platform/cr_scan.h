@@ -6,6 +6,10 @@
 #include <bit>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace captiloom::platform {
 
 // Lines are short: a search call for each would cost more than the search, so
@@ -43,24 +47,44 @@ inline qsizetype countCrBytes(QByteArrayView bytes)
     return count;
 }
 
-// Calls found(at) for every CR of `text`, in order.
-template<typename Found> void forEachCrUnit(QStringView text, Found found)
+// Writes the index of every CR of `text` to `out`, in order, and returns how
+// many there are. `out` needs room for text.size() + 1 indexes: every unit's
+// index is written and only a CR's is kept, since a branch on each unit would
+// guess wrong at nearly every line end.
+inline qsizetype findCrUnits(QStringView text, qsizetype *out)
 {
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
+    qsizetype count = 0;
     qsizetype at = 0;
+#if defined(__SSE2__)
+    const __m128i crs = _mm_set1_epi16(u'\r');
+    for (; at + 8 <= size; at += 8) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + at));
+        // Two bits a unit, both set for a CR.
+        const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, crs)));
+        for (int unit = 0; unit < 8; ++unit) {
+            out[count] = at + unit;
+            count += (hits >> (2 * unit)) & 1;
+        }
+    }
+#else
     for (; at + 4 <= size; at += 4) {
         quint64 word;
         std::memcpy(&word, units + at, 8);
-        for (quint64 hits = topBitsOfZeroUnits(word ^ crUnits); hits; hits &= hits - 1) {
-            const int unit = std::countr_zero(hits) / 16;
-            found(at + (std::endian::native == std::endian::little ? unit : 3 - unit));
+        const quint64 hits = topBitsOfZeroUnits(word ^ crUnits);
+        for (int unit = 0; unit < 4; ++unit) {
+            const int lane = std::endian::native == std::endian::little ? unit : 3 - unit;
+            out[count] = at + unit;
+            count += (hits >> (16 * lane + 15)) & 1;
         }
     }
+#endif
     for (; at < size; ++at) {
-        if (units[at] == u'\r')
-            found(at);
+        out[count] = at;
+        count += units[at] == u'\r';
     }
+    return count;
 }
 
 } // namespace captiloom::platform

@@ -17,9 +17,15 @@ QStringView LineDecoder::decode(const LineReader::Line &line)
     // A cut line's text is only its kept bytes, which were never decoded ahead.
     if (m_batches && !line.cut) {
         const qint64 ahead = m_reader.linesRead() - m_firstAhead;
-        if (ahead >= 0 && ahead < qint64(m_spans.size())) {
-            const Span span = m_spans[ahead];
-            return QStringView(m_ahead).sliced(span.from, span.size);
+        if (ahead >= 0 && ahead < m_aheadCount) {
+            qsizetype from = 0;
+            if (ahead > 0) {
+                // Past the CR that ended the line before, and past its LF.
+                from = m_ends[ahead - 1] + 1;
+                if (from < m_ahead.size() && m_ahead[from] == u'\n')
+                    ++from;
+            }
+            return QStringView(m_ahead).sliced(from, m_ends[ahead] - from);
         }
     }
     m_decoder.decodeLine(line.bytes, m_line);
@@ -30,7 +36,7 @@ QStringView LineDecoder::decode(const LineReader::Line &line)
 
 void LineDecoder::decodeAhead()
 {
-    m_spans.clear();
+    m_aheadCount = 0;
     m_firstAhead = m_reader.linesRead() + 1;
     const QByteArrayView bytes = m_reader.wholeLinesAhead();
     if (bytes.isEmpty())
@@ -42,19 +48,16 @@ void LineDecoder::decodeAhead()
 
     // Only a CR byte gives a CR, and an LF after it only an LF byte, so the
     // text splits where the bytes do.
-    const QStringView text = m_ahead;
-    qsizetype from = 0;
-    forEachCrUnit(text, [&](qsizetype cr) {
-        m_spans.push_back({ from, cr - from });
-        from = cr + (cr + 1 < text.size() && text[cr + 1] == u'\n' ? 2 : 1);
-    });
-    m_spans.push_back({ from, text.size() - from });
-
-    if (qsizetype(m_spans.size()) != countCrBytes(bytes)) {
+    if (qsizetype(m_ends.size()) < m_ahead.size() + 2)
+        m_ends.resize(m_ahead.size() + 2);
+    const qsizetype crs = findCrUnits(m_ahead, m_ends.data());
+    if (crs + 1 != countCrBytes(bytes)) {
         // The text's line ends do not match the bytes' after all: decode
         // each line on its own.
-        m_spans.clear();
+        return;
     }
+    m_ends[crs] = m_ahead.size();
+    m_aheadCount = crs + 1;
 }
 
 } // namespace captiloom::platform

@@ -32,20 +32,16 @@ public:
 private:
     void decodeAhead();
 
-    struct Span
-    {
-        qsizetype from;
-        qsizetype size;
-    };
-
     LineReader &m_reader;
     SourceDecoder &m_decoder;
     bool m_batches;
     QString m_line;
-    // The lines decoded ahead: the text of the reader's line number
-    // m_firstAhead + i is m_spans[i] of m_ahead.
+    // The lines decoded ahead, m_aheadCount of them: the text of the reader's
+    // line number m_firstAhead + i ends at m_ends[i] in m_ahead, the last one
+    // at its end.
     QString m_ahead;
-    std::vector<Span> m_spans;
+    std::vector<qsizetype> m_ends;
+    qsizetype m_aheadCount = 0;
     qint64 m_firstAhead = 0;
 };
 
