@@ -1,7 +1,5 @@
 #include "subtitle_clock.h"
 
-#include "digits.h"
-
 #include <QList>
 
 #include <charconv>
@@ -24,21 +22,14 @@ std::optional<TimeText> TimeText::parse(QStringView text)
     return TimeText(total);
 }
 
-char *TimeText::writeTo(char *out) const
+qsizetype TimeText::longWrittenSize() const
 {
-    // Below 100 hours, as every time of a run is, 32-bit arithmetic will do.
-    if (m_seconds >= 0 && m_seconds < 100 * 3600) {
-        const auto total = static_cast<quint32>(m_seconds);
-        const quint32 hours = total / 3600;
-        const quint32 seconds = total - hours * 3600;
-        const quint32 minutes = seconds / 60;
-        writeTwoDigits(out, hours);
-        out[2] = ':';
-        writeTwoDigits(out + 3, minutes);
-        out[5] = ':';
-        writeTwoDigits(out + 6, seconds - minutes * 60);
-        return out + 8;
-    }
+    char text[1 + 20 + 8];
+    return writeLongTo(text) - text;
+}
+
+char *TimeText::writeLongTo(char *out) const
+{
     // No run goes back before the clock's zero, but a time that did would
     // still be written as one: with a sign.
     if (m_seconds < 0)
@@ -47,7 +38,7 @@ char *TimeText::writeTo(char *out) const
     const quint64 hours = total / 3600;
     const auto seconds = static_cast<quint32>(total - hours * 3600);
     if (hours > 99)
-        out = std::to_chars(out, out + maxWrittenSize, hours / 100).ptr;
+        out = std::to_chars(out, out + 20, hours / 100).ptr;
     writeTwoDigits(out, static_cast<quint32>(hours % 100));
     out[2] = ':';
     writeTwoDigits(out + 3, seconds / 60);
@@ -58,8 +49,9 @@ char *TimeText::writeTo(char *out) const
 
 void TimeText::appendTo(QByteArray &out) const
 {
-    char text[maxWrittenSize];
-    out.append(text, writeTo(text) - text);
+    const qsizetype at = out.size();
+    out.resize(at + writtenSize());
+    writeTo(out.data() + at);
 }
 
 QString TimeText::toString() const

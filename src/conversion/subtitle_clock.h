@@ -1,5 +1,7 @@
 #pragma once
 
+#include "digits.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -24,16 +26,33 @@ public:
     QString toString() const;
     void appendTo(QByteArray &out) const;
 
-    // Room that writeTo() may need: a sign, the hundreds of hours of the
-    // largest count of seconds, then "HH:MM:SS".
-    static constexpr qsizetype maxWrittenSize = 1 + 14 + 8;
-    // Writes the text at `out` and returns the end of it; what appendTo()
-    // appends, for callers that put a whole block together first.
-    char *writeTo(char *out) const;
+    // How long the text is, and writing it at `out`, returning its end: what
+    // appendTo() appends, for callers that put a whole block together first.
+    // Inline for the times below 100 hours that every run writes.
+    qsizetype writtenSize() const { return isShort() ? 8 : longWrittenSize(); }
+    char *writeTo(char *out) const
+    {
+        if (!isShort())
+            return writeLongTo(out);
+        const auto total = static_cast<quint32>(m_seconds);
+        const quint32 hours = total / 3600;
+        const quint32 seconds = total - hours * 3600;
+        const quint32 minutes = seconds / 60;
+        writeTwoDigits(out, hours);
+        out[2] = ':';
+        writeTwoDigits(out + 3, minutes);
+        out[5] = ':';
+        writeTwoDigits(out + 6, seconds - minutes * 60);
+        return out + 8;
+    }
 
     friend constexpr bool operator==(TimeText, TimeText) = default;
 
 private:
+    constexpr bool isShort() const { return m_seconds >= 0 && m_seconds < 100 * 3600; }
+    qsizetype longWrittenSize() const;
+    char *writeLongTo(char *out) const;
+
     qint64 m_seconds = 0;
 };
 

@@ -32,17 +32,19 @@ template<std::size_t size> char *writeText(char *out, const char (&text)[size])
 void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
                  QByteArrayView line)
 {
-    // Written straight into the document's free room: with tens of thousands
-    // of blocks, the cost of general appends would be most of the cost of the
-    // document. The room is made for the longest block this text can give and
-    // then trimmed to the block.
-    constexpr qsizetype numberSize = 20;
-    constexpr qsizetype clockSize = TimeText::maxWrittenSize + 4;
-    constexpr qsizetype frameSize = numberSize + 2 + clockSize + 5 + clockSize + 2 + 4;
+    // Written straight into the document's free room, sized exactly first:
+    // with tens of thousands of blocks, the cost of general appends would be
+    // most of the cost of the document.
+    char number[20];
+    const char *const numberEnd = std::to_chars(number, number + sizeof number, SubtitleIndex).ptr;
+    const qsizetype numberSize = numberEnd - number;
+    const qsizetype size = numberSize + 2 + start.time.writtenSize() + 4 + 5
+        + end.time.writtenSize() + 4 + 2 + line.size() + 4;
     const qsizetype at = SubtitleText.size();
-    SubtitleText.resize(at + frameSize + line.size());
-    char *const begin = SubtitleText.data() + at;
-    char *out = std::to_chars(begin, begin + numberSize, SubtitleIndex).ptr;
+    SubtitleText.resize(at + size);
+    char *out = SubtitleText.data() + at;
+    for (const char *digit = number; digit != numberEnd; ++digit)
+        *out++ = *digit;
     out = writeText(out, "\r\n");
     out = writeClock(out, start);
     out = writeText(out, " --> ");
@@ -50,8 +52,7 @@ void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start
     out = writeText(out, "\r\n");
     if (!line.isEmpty())
         std::memcpy(out, line.data(), line.size());
-    out = writeText(out + line.size(), "\r\n\r\n");
-    SubtitleText.resize(at + (out - begin));
+    writeText(out + line.size(), "\r\n\r\n");
 }
 
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText)
