@@ -7,35 +7,19 @@
 #include "first_idle.h"
 #include "window_run.h"
 
+#include "window/application_setup.h"
 #include "window/main_form.h"
-#include "window/qt_translations.h"
 
 #include <QApplication>
-#include <QIcon>
 
 #include <cstdio>
 
 using captiloom::bench::QuietServices;
 
-namespace {
-
-QIcon applicationIcon()
-{
-    QIcon icon;
-    for (const int size : { 16, 32, 48, 256 })
-        icon.addFile(QStringLiteral(":/icons/captiloom-%1.png").arg(size), QSize(size, size));
-    return icon;
-}
-
-} // namespace
-
 int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("captiloom"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("captiloom"));
-    QApplication::setWindowIcon(applicationIcon());
-    captiloom::window::installQtTranslations(application);
+    captiloom::window::setUpApplication(application);
     captiloom::window::MainForm form;
     form.show();
 

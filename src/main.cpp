@@ -1,14 +1,11 @@
+#include "window/application_setup.h"
 #include "window/main_form.h"
-#include "window/qt_translations.h"
 
 #include <QApplication>
-#include <QIcon>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -51,14 +48,6 @@ void startupMessage(QtMsgType type, const QMessageLogContext &context, const QSt
     g_previousHandler(type, context, message);
 }
 
-QIcon applicationIcon()
-{
-    QIcon icon;
-    for (const int size : { 16, 32, 48, 256 })
-        icon.addFile(u":/icons/captiloom-%1.png"_s.arg(size), QSize(size, size));
-    return icon;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -72,10 +61,7 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     qInstallMessageHandler(g_previousHandler);
 
-    QApplication::setApplicationName(u"captiloom"_s);
-    QGuiApplication::setDesktopFileName(u"captiloom"_s);
-    QApplication::setWindowIcon(applicationIcon());
-    captiloom::window::installQtTranslations(application);
+    captiloom::window::setUpApplication(application);
 
     captiloom::window::MainForm window;
     window.show();

@@ -1,0 +1,32 @@
+#include "application_setup.h"
+
+#include "qt_translations.h"
+
+#include <QApplication>
+#include <QIcon>
+
+using namespace Qt::StringLiterals;
+
+namespace captiloom::window {
+
+namespace {
+
+QIcon applicationIcon()
+{
+    QIcon icon;
+    for (const int size : { 16, 32, 48, 256 })
+        icon.addFile(u":/icons/captiloom-%1.png"_s.arg(size), QSize(size, size));
+    return icon;
+}
+
+} // namespace
+
+void setUpApplication(QApplication &application)
+{
+    QApplication::setApplicationName(u"captiloom"_s);
+    QGuiApplication::setDesktopFileName(u"captiloom"_s);
+    QApplication::setWindowIcon(applicationIcon());
+    installQtTranslations(application);
+}
+
+} // namespace captiloom::window
