@@ -28,7 +28,7 @@ using bench::QuietServices;
 namespace {
 
 // Timed runs after one untimed warm-up; the figures are medians.
-constexpr int timedRuns = 9;
+constexpr int timedRuns = 15;
 constexpr int memoryRuns = 3;
 
 double median(QList<double> values)
