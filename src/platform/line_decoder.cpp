@@ -18,14 +18,15 @@ QStringView LineDecoder::decode(const LineReader::Line &line)
     if (m_batches && !line.cut) {
         const qint64 ahead = m_reader.linesRead() - m_firstAhead;
         if (ahead >= 0 && ahead < m_aheadCount) {
+            const QChar *text = m_ahead.constData();
             qsizetype from = 0;
             if (ahead > 0) {
                 // Past the CR that ended the line before, and past its LF.
                 from = m_ends[ahead - 1] + 1;
-                if (from < m_ahead.size() && m_ahead[from] == u'\n')
+                if (from < m_ahead.size() && text[from] == u'\n')
                     ++from;
             }
-            return QStringView(m_ahead).sliced(from, m_ends[ahead] - from);
+            return QStringView(text + from, m_ends[ahead] - from);
         }
     }
     m_decoder.decodeLine(line.bytes, m_line);
