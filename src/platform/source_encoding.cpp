@@ -2,6 +2,8 @@
 
 #include "code_page.h"
 
+#include <cstring>
+
 namespace captiloom::platform {
 
 LineReader::UnitWidth unitWidthFor(SourceEncoding encoding)
@@ -43,8 +45,18 @@ void Utf8Detector::feed(QByteArrayView bytes)
             m_high = 0xBF;
             continue;
         }
-        if (byte < 0x80)
+        if (byte < 0x80) {
+            // Between characters, plain ASCII needs no checking: skip it a
+            // word at a time (a source may be hundreds of megabytes of it).
+            while (i + 1 + 8 <= bytes.size()) {
+                quint64 word;
+                std::memcpy(&word, bytes.data() + i + 1, 8);
+                if (word & 0x8080808080808080ULL)
+                    break;
+                i += 8;
+            }
             continue;
+        }
         m_sawNonAscii = true;
         // Lead bytes and the range their first continuation byte must fall in
         // (the Unicode standard's table of well-formed sequences).

@@ -120,6 +120,12 @@ void TestPlatform::utf8Detection_data()
     QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
     QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
     QTest::newRow("cut at the end") << QByteArray("ok\xE5\xAD") << false;
+    // Long runs of ASCII are skipped a word at a time; what follows is still read.
+    QTest::newRow("ASCII, then UTF-8") << QByteArray(13, 'a') + u"字幕"_qs.toUtf8() << true;
+    QTest::newRow("ASCII, then GBK") << QByteArray(21, 'a') + gbk(u"字幕"_qs) << false;
+    QTest::newRow("ASCII, then cut") << QByteArray(16, 'a') + "\xE5\xAD" << false;
+    QTest::newRow("ASCII around a character")
+        << QByteArray(7, 'a') + u"字"_qs.toUtf8() + QByteArray(30, 'b') + "\xC0" << false;
 }
 
 void TestPlatform::utf8Detection()
