@@ -7,7 +7,8 @@
 //    read, reports the same lines with the same lengths and terminators,
 //    each kept part a prefix of the whole line, cut exactly when longer;
 //  - decoding loses no byte: every non-empty line has a length, and that
-//    length stays within what the encoding's character widths allow.
+//    length stays within what the encoding's character widths allow;
+//  - the check that takes a source for UTF-8 agrees with a strict decoder.
 
 #include "property_check.h"
 
@@ -17,6 +18,9 @@
 #include "trickle_device.h"
 
 #include <QList>
+#include <QStringDecoder>
+
+#include <algorithm>
 
 using namespace captiloom::platform;
 using Terminator = LineReader::Terminator;
@@ -137,6 +141,24 @@ void checkDecoding(const QByteArray &input, const Split &whole)
     }
 }
 
+// The UTF-8 check agrees with a strict decoder (no overlong forms, no
+// surrogates, nothing past U+10FFFF, nothing cut short) on text with a
+// non-ASCII byte, however the bytes are split into pieces.
+void checkUtf8Detection(const QByteArray &input)
+{
+    Utf8Detector whole;
+    whole.feed(input);
+    Utf8Detector pieces;
+    for (qsizetype at = 0, step = 1; at < input.size(); at += step, step = step % 19 + 1)
+        pieces.feed(QByteArrayView(input).sliced(at, std::min(step, input.size() - at)));
+    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString decoded = strict.decode(input);
+    const bool nonAscii = std::any_of(input.begin(), input.end(),
+                                      [](char byte) { return static_cast<uchar>(byte) >= 0x80; });
+    check(whole.isUtf8() == (nonAscii && !strict.hasError()), "UTF-8 check as strict as a decoder");
+    check(pieces.isUtf8() == whole.isUtf8(), "UTF-8 check whatever the pieces");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -150,5 +172,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
                    LineReader::defaultKeepLimit);
     checkKeptSplit(whole, split(input, 3, 5), 5);
     checkDecoding(input, whole);
+    checkUtf8Detection(input);
     return 0;
 }
