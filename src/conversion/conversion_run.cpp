@@ -175,8 +175,8 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
     // together are no longer than the source, nor than a line of the longest
     // length each in a code page of up to four bytes a character.
     const qint64 lineCount = facts.LineCount;
-    SubtitleText.reserve(std::min(facts.bytes, lineCount * longestLine * 4)
-                         + lineCount * largestBlockFrame);
+    DocumentWriter document(std::min(facts.bytes, lineCount * longestLine * 4)
+                            + lineCount * largestBlockFrame);
 
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
@@ -215,7 +215,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
         }
 
         const ClockPair end = AdvanceForLine(start.time, start.ms, text);
-        AppendBlock(SubtitleText, SubtitleIndex, start, end, bytes);
+        document.appendBlock(SubtitleIndex, start, end, bytes);
         start = end;
 
         m_services.showProgress();
@@ -235,6 +235,7 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
         failChanged();
         return false;
     }
+    SubtitleText = std::move(document.text());
     return true;
 }
 

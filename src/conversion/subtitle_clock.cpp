@@ -22,12 +22,6 @@ std::optional<TimeText> TimeText::parse(QStringView text)
     return TimeText(total);
 }
 
-qsizetype TimeText::longWrittenSize() const
-{
-    char text[1 + 20 + 8];
-    return writeLongTo(text) - text;
-}
-
 char *TimeText::writeLongTo(char *out) const
 {
     // No run goes back before the clock's zero, but a time that did would
@@ -38,7 +32,7 @@ char *TimeText::writeLongTo(char *out) const
     const quint64 hours = total / 3600;
     const auto seconds = static_cast<quint32>(total - hours * 3600);
     if (hours > 99)
-        out = std::to_chars(out, out + 20, hours / 100).ptr;
+        out = std::to_chars(out, out + 14, hours / 100).ptr;
     writeTwoDigits(out, static_cast<quint32>(hours % 100));
     out[2] = ':';
     writeTwoDigits(out + 3, seconds / 60);
@@ -49,9 +43,8 @@ char *TimeText::writeLongTo(char *out) const
 
 void TimeText::appendTo(QByteArray &out) const
 {
-    const qsizetype at = out.size();
-    out.resize(at + writtenSize());
-    writeTo(out.data() + at);
+    char text[maxWrittenSize];
+    out.append(text, writeTo(text) - text);
 }
 
 QString TimeText::toString() const

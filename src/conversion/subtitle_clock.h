@@ -26,10 +26,12 @@ public:
     QString toString() const;
     void appendTo(QByteArray &out) const;
 
-    // How long the text is, and writing it at `out`, returning its end: what
-    // appendTo() appends, for callers that put a whole block together first.
-    // Inline for the times below 100 hours that every run writes.
-    qsizetype writtenSize() const { return isShort() ? 8 : longWrittenSize(); }
+    // The longest text writeTo() can write: a sign, the hundreds of hours of
+    // the largest count of seconds, then "HH:MM:SS".
+    static constexpr qsizetype maxWrittenSize = 1 + 14 + 8;
+    // Writes the text at `out` and returns its end: what appendTo() appends,
+    // for callers that put a whole block together first. Inline for the times
+    // below 100 hours that every run writes.
     char *writeTo(char *out) const
     {
         if (!isShort())
@@ -50,7 +52,6 @@ public:
 
 private:
     constexpr bool isShort() const { return m_seconds >= 0 && m_seconds < 100 * 3600; }
-    qsizetype longWrittenSize() const;
     char *writeLongTo(char *out) const;
 
     qint64 m_seconds = 0;

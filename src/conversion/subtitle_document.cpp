@@ -4,6 +4,7 @@
 
 #include "platform/file_system.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 
@@ -27,24 +28,17 @@ template<std::size_t size> char *writeText(char *out, const char (&text)[size])
     return out + size - 1;
 }
 
-} // namespace
+// The most a block can take beyond its text: a number of up to 20
+// characters, two clocks and the fixed parts.
+constexpr qsizetype largestFrame =
+    20 + 2 + (TimeText::maxWrittenSize + 4) + 5 + (TimeText::maxWrittenSize + 4) + 2 + 4;
 
-void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
+// Writes the block at `out`, which has room for largestFrame and the line, and
+// returns its end.
+char *writeBlock(char *out, qint64 SubtitleIndex, ClockPair start, ClockPair end,
                  QByteArrayView line)
 {
-    // Written straight into the document's free room, sized exactly first:
-    // with tens of thousands of blocks, the cost of general appends would be
-    // most of the cost of the document.
-    char number[20];
-    const char *const numberEnd = std::to_chars(number, number + sizeof number, SubtitleIndex).ptr;
-    const qsizetype numberSize = numberEnd - number;
-    const qsizetype size = numberSize + 2 + start.time.writtenSize() + 4 + 5
-        + end.time.writtenSize() + 4 + 2 + line.size() + 4;
-    const qsizetype at = SubtitleText.size();
-    SubtitleText.resize(at + size);
-    char *out = SubtitleText.data() + at;
-    for (const char *digit = number; digit != numberEnd; ++digit)
-        *out++ = *digit;
+    out = std::to_chars(out, out + 20, SubtitleIndex).ptr;
     out = writeText(out, "\r\n");
     out = writeClock(out, start);
     out = writeText(out, " --> ");
@@ -52,7 +46,37 @@ void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start
     out = writeText(out, "\r\n");
     if (!line.isEmpty())
         std::memcpy(out, line.data(), line.size());
-    writeText(out + line.size(), "\r\n\r\n");
+    return writeText(out + line.size(), "\r\n\r\n");
+}
+
+} // namespace
+
+void DocumentWriter::appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end,
+                                 QByteArrayView line)
+{
+    const qsizetype room = largestFrame + line.size();
+    if (m_text.size() - m_used < room)
+        m_text.resize(std::max(2 * m_text.size(), m_used + room));
+    char *const at = m_text.data() + m_used;
+    m_used += writeBlock(at, SubtitleIndex, start, end, line) - at;
+}
+
+QByteArray &DocumentWriter::text()
+{
+    m_text.resize(m_used);
+    return m_text;
+}
+
+void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
+                 QByteArrayView line)
+{
+    // Written straight into the document's free room: with tens of thousands
+    // of blocks, the cost of general appends would be most of the cost of the
+    // document.
+    const qsizetype at = SubtitleText.size();
+    SubtitleText.resize(at + largestFrame + line.size());
+    char *const begin = SubtitleText.data() + at;
+    SubtitleText.resize(at + (writeBlock(begin, SubtitleIndex, start, end, line) - begin));
 }
 
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText)

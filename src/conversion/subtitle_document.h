@@ -19,6 +19,20 @@ inline constexpr qsizetype largestBlockFrame = 42;
 void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
                  QByteArrayView line);
 
+// Appends blocks as AppendBlock does, into room made ahead of them, so that
+// a block costs no call to grow the document; text() trims the room away.
+class DocumentWriter
+{
+public:
+    explicit DocumentWriter(qsizetype expectedSize = 0) { m_text.resize(expectedSize); }
+    void appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end, QByteArrayView line);
+    QByteArray &text();
+
+private:
+    QByteArray m_text;
+    qsizetype m_used = 0;
+};
+
 // Replaces whatever is at OutputPath with the document in one step. Returns
 // the system's reason on failure, an empty text on success.
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText);

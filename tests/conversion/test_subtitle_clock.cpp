@@ -20,6 +20,8 @@ private slots:
     void carries_data();
     void carries();
     void blockLayout();
+    void documentWriter_data();
+    void documentWriter();
 };
 
 void TestSubtitleClock::durations_data()
@@ -110,6 +112,32 @@ void TestSubtitleClock::blockLayout()
     QCOMPARE(document,
              QByteArray("10\r\n00:00:12,440 --> 01:00:01,940\r\n a,b --> c \r\n\r\n"
                         "100\r\n01:00:01,940 --> 01:00:02,440\r\nx\r\n\r\n"));
+}
+
+void TestSubtitleClock::documentWriter_data()
+{
+    // Room made ahead: none, less than a block, more than the whole document.
+    QTest::addColumn<int>("expectedSize");
+    QTest::newRow("no room") << 0;
+    QTest::newRow("less than a block") << 10;
+    QTest::newRow("more than enough") << 100000;
+}
+
+void TestSubtitleClock::documentWriter()
+{
+    QFETCH(int, expectedSize);
+    QByteArray expected;
+    DocumentWriter writer(expectedSize);
+    ClockPair start { firstStartTime, firstStartMs };
+    for (qint64 number = 1; number <= 300; ++number) {
+        // Lines of every length up to 300 bytes, and clocks past 100 hours.
+        const QByteArray line(number, char('a' + number % 26));
+        const ClockPair end { AddSeconds(start.time, number * 1500), start.ms };
+        AppendBlock(expected, number, start, end, line);
+        writer.appendBlock(number, start, end, line);
+        start = end;
+    }
+    QCOMPARE(writer.text(), expected);
 }
 
 QTEST_GUILESS_MAIN(TestSubtitleClock)
