@@ -48,10 +48,11 @@ inline qsizetype countCrBytes(QByteArrayView bytes)
 }
 
 // Writes the index of every CR of `text` to `out`, in order, and returns how
-// many there are. `out` needs room for text.size() + 1 indexes: every unit's
-// index is written and only a CR's is kept, since a branch on each unit would
-// guess wrong at nearly every line end.
-inline qsizetype findCrUnits(QStringView text, qsizetype *out)
+// many there are. `out` needs room for one index more than there are CRs:
+// every unit's index is written there and only a CR's is kept, since a branch
+// on each unit would guess wrong at nearly every line end. `text` is shorter
+// than 2^31 units.
+inline qsizetype findCrUnits(QStringView text, qint32 *out)
 {
     const char16_t *units = text.utf16();
     const qsizetype size = text.size();
@@ -64,7 +65,7 @@ inline qsizetype findCrUnits(QStringView text, qsizetype *out)
         // Two bits a unit, both set for a CR.
         const auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(block, crs)));
         for (int unit = 0; unit < 8; ++unit) {
-            out[count] = at + unit;
+            out[count] = static_cast<qint32>(at + unit);
             count += (hits >> (2 * unit)) & 1;
         }
     }
@@ -75,13 +76,13 @@ inline qsizetype findCrUnits(QStringView text, qsizetype *out)
         const quint64 hits = topBitsOfZeroUnits(word ^ crUnits);
         for (int unit = 0; unit < 4; ++unit) {
             const int lane = std::endian::native == std::endian::little ? unit : 3 - unit;
-            out[count] = at + unit;
+            out[count] = static_cast<qint32>(at + unit);
             count += (hits >> (16 * lane + 15)) & 1;
         }
     }
 #endif
     for (; at < size; ++at) {
-        out[count] = at;
+        out[count] = static_cast<qint32>(at);
         count += units[at] == u'\r';
     }
     return count;

@@ -49,15 +49,17 @@ void LineDecoder::decodeAhead()
 
     // Only a CR byte gives a CR, and an LF after it only an LF byte, so the
     // text splits where the bytes do.
-    if (qsizetype(m_ends.size()) < m_ahead.size() + 2)
-        m_ends.resize(m_ahead.size() + 2);
-    const qsizetype crs = findCrUnits(m_ahead, m_ends.data());
+    if (m_endsSize < m_ahead.size() + 2) {
+        m_endsSize = m_ahead.size() + 2;
+        m_ends.reset(new qint32[m_endsSize]);
+    }
+    const qsizetype crs = findCrUnits(m_ahead, m_ends.get());
     if (crs + 1 != countCrBytes(bytes)) {
         // The text's line ends do not match the bytes' after all: decode
         // each line on its own.
         return;
     }
-    m_ends[crs] = m_ahead.size();
+    m_ends[crs] = static_cast<qint32>(m_ahead.size());
     m_aheadCount = crs + 1;
 }
 

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include <vector>
+#include <memory>
 
 namespace captiloom::platform {
 
@@ -40,7 +40,10 @@ private:
     // line number m_firstAhead + i ends at m_ends[i] in m_ahead, the last one
     // at its end.
     QString m_ahead;
-    std::vector<qsizetype> m_ends;
+    // Not set to anything when made: only as many entries as there are lines
+    // are ever touched, so the rest costs no memory.
+    std::unique_ptr<qint32[]> m_ends;
+    qsizetype m_endsSize = 0;
     qsizetype m_aheadCount = 0;
     qint64 m_firstAhead = 0;
 };
