@@ -12,23 +12,8 @@ LineDecoder::LineDecoder(LineReader &reader, SourceDecoder &decoder)
     , m_batches(decoder.encoding() == SourceEncoding::CodePage)
 { }
 
-QStringView LineDecoder::decode(const LineReader::Line &line)
+QStringView LineDecoder::decodeAlone(const LineReader::Line &line)
 {
-    // A cut line's text is only its kept bytes, which were never decoded ahead.
-    if (m_batches && !line.cut) {
-        const qint64 ahead = m_reader.linesRead() - m_firstAhead;
-        if (ahead >= 0 && ahead < m_aheadCount) {
-            const QChar *text = m_ahead.constData();
-            qsizetype from = 0;
-            if (ahead > 0) {
-                // Past the CR that ended the line before, and past its LF.
-                from = m_ends[ahead - 1] + 1;
-                if (from < m_ahead.size() && text[from] == u'\n')
-                    ++from;
-            }
-            return QStringView(text + from, m_ends[ahead] - from);
-        }
-    }
     m_decoder.decodeLine(line.bytes, m_line);
     if (m_batches && !line.cut)
         decodeAhead();

@@ -27,9 +27,25 @@ public:
 
     // The text of `line`, the line the reader handed out last; lines may be
     // skipped. Valid until the next call.
-    QStringView decode(const LineReader::Line &line);
+    QStringView decode(const LineReader::Line &line)
+    {
+        // A cut line's text is only its kept bytes, never decoded ahead.
+        const qint64 ahead = m_reader.linesRead() - m_firstAhead;
+        if (ahead < 0 || ahead >= m_aheadCount || line.cut)
+            return decodeAlone(line);
+        const QChar *text = m_ahead.constData();
+        qsizetype from = 0;
+        if (ahead > 0) {
+            // Past the CR that ended the line before, and past its LF.
+            from = m_ends[ahead - 1] + 1;
+            if (from < m_ahead.size() && text[from] == u'\n')
+                ++from;
+        }
+        return QStringView(text + from, m_ends[ahead] - from);
+    }
 
 private:
+    QStringView decodeAlone(const LineReader::Line &line);
     void decodeAhead();
 
     LineReader &m_reader;

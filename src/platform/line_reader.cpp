@@ -145,12 +145,12 @@ QByteArrayView LineReader::wholeLinesAhead() const
     return {};
 }
 
-bool LineReader::readLine(Line &line)
+bool LineReader::readLineSlowly(Line &line)
 {
     const qsizetype unit = unitSize();
 
-    // Most lines lie whole in the buffer, with the unit after their CR read
-    // too: those are handed out where they lie, with no copy and no refill.
+    // The lines readLine() hands out inline, for UTF-16 units; then any line,
+    // reading more as it needs.
     if (const qsizetype cr = findCr(m_pos); cr >= 0 && cr + 2 * unit <= m_end) {
         const qsizetype length = cr - m_pos;
         line.bytes = QByteArrayView(m_buffer.constData() + m_pos, std::min(length, m_keepLimit));

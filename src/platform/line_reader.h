@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QIODevice>
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 
 namespace captiloom::platform {
@@ -44,7 +46,31 @@ public:
     void skip(qsizetype count);
 
     // False at the end of the input or on a read error (see failed()).
-    bool readLine(Line &line);
+    bool readLine(Line &line)
+    {
+        // Most lines of a byte source lie whole in the buffer, with the byte
+        // after their CR read too: those are handed out where they lie, with
+        // no copy, no refill and no call but the search.
+        if (m_width == UnitWidth::Byte) {
+            const char *const buffer = m_buffer.constData();
+            const auto *cr =
+                static_cast<const char *>(std::memchr(buffer + m_pos, '\r', m_end - m_pos));
+            if (cr && cr + 2 <= buffer + m_end) {
+                const qsizetype length = cr - (buffer + m_pos);
+                line.bytes = QByteArrayView(buffer + m_pos, std::min(length, m_keepLimit));
+                line.length = length;
+                line.cut = length > m_keepLimit;
+                const bool lf = cr[1] == '\n';
+                line.terminator = lf ? Terminator::CrLf : Terminator::Cr;
+                const qsizetype next = (cr - buffer) + 1 + lf;
+                m_consumed += next - m_pos;
+                m_pos = next;
+                ++m_linesRead;
+                return true;
+            }
+        }
+        return readLineSlowly(line);
+    }
     // Reads to the end of the input and returns how many lines readLine()
     // would have handed out, or stops once that is more than `limit`. Lines
     // of bytes are only counted, not split, a word at a time.
@@ -59,6 +85,7 @@ public:
     qint64 linesRead() const { return m_linesRead; }
 
 private:
+    bool readLineSlowly(Line &line);
     bool fill();
     bool ensure(qsizetype count);
     qsizetype unitSize() const { return m_width == UnitWidth::Byte ? 1 : 2; }
