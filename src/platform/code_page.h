@@ -34,6 +34,7 @@ public:
 private:
     QByteArray m_name;
     QStringDecoder m_decoder;
+    QStringEncoder m_encoder;
     QByteArray m_scratch;
 };
 

@@ -202,6 +202,9 @@ void TestPlatform::codePageDecoding()
     QCOMPARE(codePage.encode(u"字幕"_qs, out), std::nullopt);
     QCOMPARE(out, gbk(u"字幕"_qs));
     QCOMPARE(codePage.encode(u"好😀"_qs, out), std::optional<char32_t>(U'😀'));
+    // One code page encodes line after line: a failure leaves nothing behind.
+    QCOMPARE(codePage.encode(u"字幕"_qs, out), std::nullopt);
+    QCOMPARE(out, gbk(u"字幕"_qs));
     QCOMPARE(CodePage("no-such-code-page").name(), QByteArray("GBK"));
 }
 
