@@ -1,12 +1,20 @@
 #pragma once
 
 // What the conversion-run suites share: the texts a run shows, as the
-// recording services write them down, and small file helpers.
+// recording services write them down, small file helpers, and the fixture
+// every suite's test functions run in.
 
+#include "conversion/conversion_run.h"
+#include "recording_services.h"
+
+#include <QDir>
 #include <QFile>
 #include <QString>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 namespace runtest {
 
@@ -50,6 +58,12 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
+inline QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden
+                                  | QDir::System);
+}
+
 inline QByteArray linesOf(int count, const QByteArray &line)
 {
     QByteArray out;
@@ -60,3 +74,35 @@ inline QByteArray linesOf(int count, const QByteArray &line)
 }
 
 } // namespace runtest
+
+// A fresh temporary folder and fresh recording services for every test
+// function; after each, nothing may have reached the user once the program
+// was told to end.
+class RunFixture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        m_dir = std::make_unique<QTemporaryDir>();
+        QVERIFY(m_dir->isValid());
+        m_services = RecordingServices();
+    }
+    void cleanup()
+    {
+        QVERIFY2(!m_services.calledAfterEnd, "the run went on after ending the program");
+        m_dir.reset();
+    }
+
+protected:
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+    QStringList entries() const { return runtest::entries(m_dir->path()); }
+    void run(const QString &source, const QString &output)
+    {
+        captiloom::conversion::RunConversion(source, output, m_services);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    RecordingServices m_services;
+};

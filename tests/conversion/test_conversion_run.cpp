@@ -1,5 +1,3 @@
-#include "conversion/conversion_run.h"
-#include "recording_services.h"
 #include "run_test_support.h"
 
 #include <QDir>
@@ -16,14 +14,11 @@ using Answer = Services::Answer;
 
 using namespace runtest;
 
-class TestConversionRun : public QObject
+class TestConversionRun : public RunFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void refusals_data();
     void refusals();
     void overwriteQuestion_data();
@@ -42,35 +37,7 @@ private slots:
     void sameTextInEveryEncoding_data();
     void sameTextInEveryEncoding();
     void unsavableCharacter();
-
-private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
-    }
-    void run(const QString &source, const QString &output)
-    {
-        RunConversion(source, output, m_services);
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    RecordingServices m_services;
 };
-
-void TestConversionRun::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_services = RecordingServices();
-}
-
-void TestConversionRun::cleanup()
-{
-    QVERIFY2(!m_services.calledAfterEnd, "the run went on after ending the program");
-    m_dir.reset();
-}
 
 // Every way the run stops before touching a file.
 void TestConversionRun::refusals_data()

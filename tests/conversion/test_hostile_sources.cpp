@@ -3,13 +3,9 @@
 // Each ends with the right message, the old output as it was unless the run
 // finished, and memory that does not grow with the file.
 
-#include "conversion/conversion_run.h"
-#include "recording_services.h"
 #include "run_test_support.h"
 
-#include <QDir>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 
 using namespace captiloom::conversion;
 using namespace runtest;
@@ -56,52 +52,28 @@ qint64 statusKiB(QByteArrayView field)
 
 } // namespace
 
-class TestHostileSources : public QObject
+class TestHostileSources : public RunFixture
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
-
     void hostileSources_data();
     void hostileSources();
     void randomBytes();
     void quarterGigabyteWithoutLineBreak();
 
 private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-    QStringList entries() const
-    {
-        return QDir(m_dir->path())
-            .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
-    }
-    // Runs on `source` with an old output the user agrees to replace.
-    void run(const QByteArray &source)
+    // Runs on `source` with an old output the user agrees to replace; no
+    // other file may be left beside the two.
+    void convert(const QByteArray &source)
     {
         writeFile(path(u"in.txt"_qs), source);
         writeFile(path(u"out.utf"_qs), "old output");
         m_services = RecordingServices();
-        RunConversion(path(u"in.txt"_qs), path(u"out.utf"_qs), m_services);
+        run(path(u"in.txt"_qs), path(u"out.utf"_qs));
+        QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
     }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    RecordingServices m_services;
 };
-
-void TestHostileSources::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_services = RecordingServices();
-}
-
-void TestHostileSources::cleanup()
-{
-    QVERIFY2(!m_services.calledAfterEnd, "the run went on after ending the program");
-    QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
-    m_dir.reset();
-}
 
 void TestHostileSources::hostileSources_data()
 {
@@ -143,7 +115,7 @@ void TestHostileSources::hostileSources()
     QFETCH(QString, outcome);
     QFETCH(QByteArray, document);
 
-    run(source);
+    convert(source);
 
     if (outcome == finished) {
         QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
@@ -174,14 +146,14 @@ void TestHostileSources::randomBytes()
             texts << line;
     }
 
-    run(source);
+    convert(source);
     QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
     QCOMPARE(textLines(readFile(path(u"out.utf"_qs))), texts);
 
     QByteArray tooLongLine(48, 'x');
     for (char &byte : tooLongLine)
         byte = static_cast<char>(random.bounded(14, 256));
-    run(source + tooLongLine + "\r\nb");
+    convert(source + tooLongLine + "\r\nb");
     QCOMPARE(m_services.messages(), (QStringList { overwrite, tooLong(5002), u"end"_qs }));
     QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
 }
@@ -200,7 +172,7 @@ void TestHostileSources::quarterGigabyteWithoutLineBreak()
     clear.close();
     const qint64 before = statusKiB("VmRSS:");
 
-    RunConversion(path(u"in.txt"_qs), path(u"out.utf"_qs), m_services);
+    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
 
     const qint64 growth = statusKiB("VmHWM:") - before;
     QCOMPARE(m_services.messages(), (QStringList { overwrite, tooLong(1), u"end"_qs }));

@@ -2,14 +2,10 @@
 // exact messages, what is on disk afterwards, and that no temporary file is
 // left behind.
 
-#include "conversion/conversion_run.h"
-#include "recording_services.h"
 #include "run_test_support.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
-#include <QTemporaryDir>
 
 #include <cerrno>
 #include <cstring>
@@ -29,12 +25,6 @@ QString cannotWrite(const QString &path, const QString &reason)
     return u"failure 无法写入文件 "_qs + QDir::toNativeSeparators(path) + u"："_qs + reason;
 }
 
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden
-                                  | QDir::System);
-}
-
 QByteArray encoded(const QString &path)
 {
     return QFile::encodeName(path);
@@ -42,14 +32,12 @@ QByteArray encoded(const QString &path)
 
 } // namespace
 
-class TestRunFaults : public QObject
+class TestRunFaults : public RunFixture
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
 
     void fullFileSystem_data();
     void fullFileSystem();
@@ -63,12 +51,6 @@ private slots:
     void awkwardPaths();
     void sourceChangedBetweenPasses_data();
     void sourceChangedBetweenPasses();
-
-private:
-    QString path(const QString &name) const { return m_dir->filePath(name); }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    RecordingServices m_services;
 };
 
 void TestRunFaults::initTestCase()
@@ -78,19 +60,6 @@ void TestRunFaults::initTestCase()
     // even when a test dies half-way.
     if (::unshare(CLONE_NEWNS) == 0)
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
-}
-
-void TestRunFaults::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_services = RecordingServices();
-}
-
-void TestRunFaults::cleanup()
-{
-    QVERIFY2(!m_services.calledAfterEnd, "the run went on after ending the program");
-    m_dir.reset();
 }
 
 // The document does not fit: the write fails half-way, and the user is told
@@ -127,11 +96,11 @@ void TestRunFaults::fullFileSystem()
     // About 130 kB of blocks for 64 kB of room.
     writeFile(path(u"in.txt"_qs), linesOf(3000, "abc"));
 
-    RunConversion(path(u"in.txt"_qs), output, m_services);
+    run(path(u"in.txt"_qs), output);
 
     expected << cannotWrite(output, qt_error_string(ENOSPC));
     QCOMPARE(m_services.messages(), expected);
-    QCOMPARE(entries(disk), old.isEmpty() ? QStringList() : QStringList { u"out.utf"_qs });
+    QCOMPARE(runtest::entries(disk), old.isEmpty() ? QStringList() : QStringList { u"out.utf"_qs });
     QCOMPARE(readFile(output), old.isEmpty() ? QByteArray("<missing>") : old);
     QCOMPARE(QFile::permissions(output), permissions);
 }
@@ -162,11 +131,11 @@ void TestRunFaults::readOnlyFolder()
     });
     writeFile(path(u"in.txt"_qs), "ab\r\n");
 
-    RunConversion(path(u"in.txt"_qs), output, m_services);
+    run(path(u"in.txt"_qs), output);
 
     expected << cannotWrite(output, qt_error_string(EACCES));
     QCOMPARE(m_services.messages(), expected);
-    QCOMPARE(entries(folder), oldOutput ? QStringList { u"out.utf"_qs } : QStringList());
+    QCOMPARE(runtest::entries(folder), oldOutput ? QStringList { u"out.utf"_qs } : QStringList());
     QCOMPARE(readFile(output), oldOutput ? QByteArray("old output") : QByteArray("<missing>"));
 }
 
@@ -193,10 +162,10 @@ void TestRunFaults::specialSources()
     if (source.startsWith(u'@'))
         source = path(source.mid(1));
 
-    RunConversion(source, path(u"out.utf"_qs), m_services);
+    run(source, path(u"out.utf"_qs));
 
     QCOMPARE(m_services.messages(), QStringList { message });
-    QCOMPARE(entries(m_dir->path()), QStringList { u"zero-link"_qs });
+    QCOMPARE(entries(), QStringList { u"zero-link"_qs });
 }
 
 // An output path naming a FIFO or a device is no file to replace: the run
@@ -220,15 +189,15 @@ void TestRunFaults::specialOutputs()
         && ::mknod(encoded(path(output)).constData(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
         QSKIP("making a device node needs root");
     }
-    QStringList before = entries(m_dir->path());
+    QStringList before = entries();
     writeFile(path(u"in.txt"_qs), "ab\r\n");
     before << u"in.txt"_qs;
     before.sort();
 
-    RunConversion(path(u"in.txt"_qs), path(output), m_services);
+    run(path(u"in.txt"_qs), path(output));
 
     QCOMPARE(m_services.messages(), QStringList { cannotWrite(path(output), u"不是普通文件"_qs) });
-    QCOMPARE(entries(m_dir->path()), before);
+    QCOMPARE(entries(), before);
     struct stat info;
     QCOMPARE(::lstat(encoded(path(u"fifo"_qs)).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
@@ -276,21 +245,21 @@ void TestRunFaults::awkwardPaths()
     QDir::setCurrent(path(folder));
     const bool relative = source.startsWith(u'-') && folder == u".";
 
-    RunConversion(relative ? source : in, relative ? output : out, m_services);
+    run(relative ? source : in, relative ? output : out);
     QDir::setCurrent(previous);
 
     QCOMPARE(readFile(in), text);
     if (output.size() > 255) {
         QCOMPARE(m_services.messages(),
                  QStringList { cannotWrite(out, qt_error_string(ENAMETOOLONG)) });
-        QCOMPARE(entries(path(folder)), QStringList { source });
+        QCOMPARE(runtest::entries(path(folder)), QStringList { source });
         return;
     }
     if (source.size() > 255)
         QCOMPARE(in.size(), 4000);
     QCOMPARE(m_services.messages(), QStringList { finished });
     QCOMPARE(readFile(out), gbk(u"1\r\n00:00:12,440 --> 00:00:13,440\r\n你好世界\r\n\r\n"_qs));
-    QCOMPARE(entries(path(folder)).size(), 2);
+    QCOMPARE(runtest::entries(path(folder)).size(), 2);
 }
 
 // The counting pass and the generating pass must see one file: a source that
@@ -318,7 +287,7 @@ void TestRunFaults::sourceChangedBetweenPasses()
         QCOMPARE(file.write(change), change.size());
     };
 
-    RunConversion(in, path(u"out.utf"_qs), m_services);
+    run(in, path(u"out.utf"_qs));
 
     QCOMPARE(m_services.messages(),
              (QStringList {
@@ -326,7 +295,7 @@ void TestRunFaults::sourceChangedBetweenPasses()
                  u"failure 源文件 %1 在转换过程中被改动，没有生成字幕文件，请重新转换。"_qs.arg(
                      QDir::toNativeSeparators(in)) }));
     QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
-    QCOMPARE(entries(m_dir->path()), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
+    QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
 }
 
 QTEST_GUILESS_MAIN(TestRunFaults)
