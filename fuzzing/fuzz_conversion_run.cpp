@@ -218,7 +218,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     // The code page comes from the locale; pin it, so that an input means
     // the same on every machine.
     qputenv("LC_ALL", "C");
-    static QTemporaryDir dir;
+    // Named, so that what a crashed run leaves behind is easy to recognise.
+    static QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/captiloom-fuzz-XXXXXX"));
     check(dir.isValid(), "a temporary folder");
     folder = &dir;
     return 0;
