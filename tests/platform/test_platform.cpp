@@ -5,8 +5,8 @@
 #include "trickle_device.h"
 
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QStringEncoder>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace captiloom::platform;
@@ -48,8 +48,6 @@ class TestPlatform : public QObject
 private slots:
     void lineSplitting_data();
     void lineSplitting();
-    void utf8Detection_data();
-    void utf8Detection();
     void codePageDecoding();
     void linesDecodedAhead_data();
     void linesDecodedAhead();
@@ -102,44 +100,6 @@ void TestPlatform::lineSplitting()
         QCOMPARE(reader.countLines(1000), lines.size());
         QCOMPARE(reader.bytesConsumed(), input.size());
     }
-}
-
-void TestPlatform::utf8Detection_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<bool>("utf8");
-    QTest::newRow("UTF-8 Chinese") << u"字幕文件，第一行"_qs.toUtf8() << true;
-    QTest::newRow("UTF-8 emoji") << u"😀"_qs.toUtf8() << true;
-    QTest::newRow("plain ASCII stays in the code page") << QByteArray("plain text\r\n") << false;
-    QTest::newRow("GBK 联通") << gbk(u"联通"_qs) << false;
-    QTest::newRow("GBK 联") << gbk(u"联"_qs) << false;
-    QTest::newRow("GBK sentence") << gbk(u"这是一个比较长的字幕行测试内容，第二句。"_qs) << false;
-    QTest::newRow("GBK 连通") << gbk(u"连通"_qs) << false;
-    QTest::newRow("overlong slash") << QByteArray("\xC0\xAF") << false;
-    QTest::newRow("overlong three bytes") << QByteArray("\xE0\x80\xAF") << false;
-    QTest::newRow("surrogate") << QByteArray("\xED\xA0\x80") << false;
-    QTest::newRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80") << false;
-    QTest::newRow("cut at the end") << QByteArray("ok\xE5\xAD") << false;
-    // Long runs of ASCII are skipped a word at a time; what follows is still read.
-    QTest::newRow("ASCII, then UTF-8") << QByteArray(13, 'a') + u"字幕"_qs.toUtf8() << true;
-    QTest::newRow("ASCII, then GBK") << QByteArray(21, 'a') + gbk(u"字幕"_qs) << false;
-    QTest::newRow("ASCII, then cut") << QByteArray(16, 'a') + "\xE5\xAD" << false;
-    QTest::newRow("ASCII around a character")
-        << QByteArray(7, 'a') + u"字"_qs.toUtf8() + QByteArray(30, 'b') + "\xC0" << false;
-}
-
-void TestPlatform::utf8Detection()
-{
-    QFETCH(QByteArray, bytes);
-    // Fed a byte at a time as well, since chunks may split any sequence.
-    Utf8Detector whole;
-    whole.feed(bytes);
-    Utf8Detector pieces;
-    for (char byte : bytes)
-        pieces.feed(QByteArrayView(&byte, 1));
-    QTEST(whole.isUtf8(), "utf8");
-    QTEST(pieces.isUtf8(), "utf8");
-    QCOMPARE(detectByteOrderMark(bytes).length, 0);
 }
 
 void TestPlatform::linesDecodedAhead_data()
