@@ -19,7 +19,6 @@ private slots:
     void halfSecondFlips();
     void carries_data();
     void carries();
-    void blockLayout();
     void documentWriter_data();
     void documentWriter();
 };
@@ -32,9 +31,6 @@ void TestSubtitleClock::durations_data()
     const int expected[] = { 0, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 5, 5, 5, 6, 6 };
     for (int n = 1; n <= 23; ++n)
         QTest::addRow("%d units", n) << n << expected[n - 1];
-    // Longer than any line a run times, still by the same rule: 60 bytes give 7.5 -> 8.
-    QTest::newRow("30 units") << 30 << 8;
-    QTest::newRow("no units") << 0 << 0;
 }
 
 void TestSubtitleClock::durations()
@@ -44,7 +40,7 @@ void TestSubtitleClock::durations()
     const QString line(length, u'字');
     QCOMPARE(LineSeconds(line), seconds);
     const ClockPair end = AdvanceForLine(TimeText(100), 440, line);
-    if (seconds > 0)
+    if (seconds > 0) // one unit is the half-second rule's
         QCOMPARE(end, (ClockPair { TimeText(100 + seconds), 440 }));
 }
 
@@ -102,16 +98,6 @@ void TestSubtitleClock::carries()
     QTEST(AddSeconds(*parsed, seconds).toString(), "end");
     if (seconds == 2)
         QTEST(AdvanceForBlank(*parsed).toString(), "end");
-}
-
-void TestSubtitleClock::blockLayout()
-{
-    QByteArray document;
-    AppendBlock(document, 10, { TimeText(12), 440 }, { TimeText(3601), 940 }, " a,b --> c ");
-    AppendBlock(document, 100, { TimeText(3601), 940 }, { TimeText(3602), 440 }, "x");
-    QCOMPARE(document,
-             QByteArray("10\r\n00:00:12,440 --> 01:00:01,940\r\n a,b --> c \r\n\r\n"
-                        "100\r\n01:00:01,940 --> 01:00:02,440\r\nx\r\n\r\n"));
 }
 
 void TestSubtitleClock::documentWriter_data()
