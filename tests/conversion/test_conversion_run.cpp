@@ -30,10 +30,8 @@ private slots:
     void documents_data();
     void documents();
     void progressSequence();
-    void keepsUndecodableBytes();
     void writeFailures_data();
     void writeFailures();
-    void sourceChangedMidRun();
     void sameTextInEveryEncoding_data();
     void sameTextInEveryEncoding();
     void unsavableCharacter();
@@ -128,7 +126,6 @@ void TestConversionRun::tooLongLine_data()
     QTest::newRow("23 Chinese and a Latin letter") << longest + "a" << 1;
     QTest::newRow("third, after a blank") << gbk(u"你好\r\n\r\n"_qs) + longest + "x\r\nok" << 3;
     QTest::newRow("LF-only source is one line") << linesOf(12, "ab").replace("\r\n", "\n") << 1;
-    QTest::newRow("two megabytes without a break") << QByteArray(2 << 20, 'x') << 1;
     QTest::newRow("after many short lines") << linesOf(500, "ok") + longest + "!" << 501;
 }
 
@@ -230,46 +227,11 @@ void TestConversionRun::progressSequence()
                             u"max 5"_qs, u"min 1"_qs, u"pos 4"_qs, finished, u"hide"_qs }));
 }
 
-// Bytes the code page cannot decode still reach the subtitle unchanged, and
-// each of them counts towards the line's length.
-void TestConversionRun::keepsUndecodableBytes()
-{
-    const QByteArray lines[] = {
-        // (not first: FF FE at the very start would be a UTF-16 mark)
-        "a\xff\xfe\x80",
-        gbk(u"结尾有半个字"_qs) + "\xc4",
-        "\x81\x30 and \x81",
-        gbk(QString(22, u'满')) + "\xff",
-    };
-    QByteArray source;
-    for (const QByteArray &line : lines)
-        source += line + "\r\n";
-    // A lead byte cut off by the end of the file still counts.
-    source += gbk(QString(22, u'满')) + "a\xc4";
-    writeFile(path(u"in.txt"_qs), source);
-
-    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
-
-    QCOMPARE(m_services.messages(), (QStringList { tooLong(5), u"end"_qs }));
-    m_services = RecordingServices();
-    source.truncate(source.lastIndexOf("\r\n") + 2);
-    writeFile(path(u"in.txt"_qs), source);
-
-    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
-
-    QCOMPARE(m_services.messages(), QStringList { finished });
-    const QList<QByteArray> blocks = readFile(path(u"out.utf"_qs)).split('\n');
-    QCOMPARE(blocks.size(), 4 * 4 + 1);
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(blocks.at(4 * i + 2), lines[i] + "\r");
-}
-
 void TestConversionRun::writeFailures_data()
 {
     QTest::addColumn<QString>("output");
     QTest::newRow("folder missing") << u"missing/out.utf"_qs;
     QTest::newRow("output is a folder") << u"folder"_qs;
-    QTest::newRow("name too long") << QString(300, u'名') + u".utf"_qs;
 }
 
 void TestConversionRun::writeFailures()
@@ -288,36 +250,6 @@ void TestConversionRun::writeFailures()
              qPrintable(messages.at(0)));
     QCOMPARE(entries(), before);
     QVERIFY(QDir(path(u"folder"_qs)).isEmpty());
-}
-
-// The file is kept open across both passes: a source swapped or deleted
-// mid-run is still read whole, one cut short is reported, never half-converted.
-void TestConversionRun::sourceChangedMidRun()
-{
-    const QByteArray source = linesOf(30000, "abc");
-    const QString in = path(u"in.txt"_qs);
-    writeFile(in, source);
-    m_services.duringFirstProgress = [&] {
-        QFile::remove(in);
-        writeFile(in, "replacement");
-    };
-    run(in, path(u"out.utf"_qs));
-    QCOMPARE(m_services.messages(), QStringList { finished });
-    QVERIFY(readFile(path(u"out.utf"_qs))
-                .endsWith("30000\r\n08:20:11,440 --> 08:20:12,440\r\nabc\r\n\r\n"));
-
-    writeFile(in, source);
-    m_services = RecordingServices();
-    m_services.answers = { Answer::Yes };
-    const QByteArray firstOutput = readFile(path(u"out.utf"_qs));
-    m_services.duringFirstProgress = [&] {
-        QVERIFY(QFile::resize(in, 1000));
-    };
-    run(in, path(u"out.utf"_qs));
-    const QStringList messages = m_services.messages();
-    QCOMPARE(messages.size(), 2);
-    QVERIFY2(messages.at(1).startsWith(u"failure 源文件"_qs), qPrintable(messages.at(1)));
-    QCOMPARE(readFile(path(u"out.utf"_qs)), firstOutput);
 }
 
 void TestConversionRun::sameTextInEveryEncoding_data()

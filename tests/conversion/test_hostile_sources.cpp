@@ -98,6 +98,10 @@ void TestHostileSources::hostileSources_data()
     QTest::newRow("lead byte before CR LF") << QByteArray("\xc4\r\nok") << finished
                                             << block(1, "00:00:12,440 --> 00:00:12,940", "\xc4")
             + block(2, "00:00:12,940 --> 00:00:13,940", "ok");
+    QTest::newRow("undecodable bytes kept")
+        << QByteArray("a\xff\xfe\x80\r\n\x81\x30 and \x81") << finished
+        << block(1, "00:00:12,440 --> 00:00:13,440", "a\xff\xfe\x80")
+            + block(2, "00:00:13,440 --> 00:00:15,440", "\x81\x30 and \x81");
     // Each line is decoded on its own: neither a lone last byte nor a U+FEFF
     // starting a line may vanish and leave a block without text.
     QTest::newRow("UTF-16, lone last byte")

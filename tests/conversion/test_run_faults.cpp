@@ -39,10 +39,8 @@ class TestRunFaults : public RunFixture
 private slots:
     void initTestCase();
 
-    void fullFileSystem_data();
-    void fullFileSystem();
-    void readOnlyFolder_data();
-    void readOnlyFolder();
+    void outputWriteFails_data();
+    void outputWriteFails();
     void specialSources_data();
     void specialSources();
     void specialOutputs_data();
@@ -62,29 +60,41 @@ void TestRunFaults::initTestCase()
         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr);
 }
 
-// The document does not fit: the write fails half-way, and the user is told
-// why; the old output, read-only mark included, is as it was.
-void TestRunFaults::fullFileSystem_data()
+// The write fails half-way (the document does not fit) or cannot start (a
+// read-only folder), and the user is told why; the old output, read-only
+// mark included, is as it was.
+void TestRunFaults::outputWriteFails_data()
 {
+    QTest::addColumn<bool>("full"); // else the folder is read-only
     QTest::addColumn<QByteArray>("old");
     QTest::addColumn<bool>("readOnly");
-    QTest::newRow("no old output") << QByteArray() << false;
-    QTest::newRow("old output") << QByteArray("old output") << false;
-    QTest::newRow("read-only old output") << QByteArray("old output") << true;
+    QTest::newRow("full, no old output") << true << QByteArray() << false;
+    QTest::newRow("full, old output") << true << QByteArray("old output") << false;
+    QTest::newRow("full, read-only old output") << true << QByteArray("old output") << true;
+    QTest::newRow("read-only folder, no old output") << false << QByteArray() << false;
+    QTest::newRow("read-only folder, old output") << false << QByteArray("old output") << false;
 }
 
-void TestRunFaults::fullFileSystem()
+void TestRunFaults::outputWriteFails()
 {
+    QFETCH(bool, full);
     QFETCH(QByteArray, old);
     QFETCH(bool, readOnly);
-    const QString disk = path(u"disk"_qs);
-    QVERIFY(QDir().mkdir(disk));
-    if (::mount("tmpfs", encoded(disk).constData(), "tmpfs", 0, "size=64k") != 0) {
+    const QString folder = path(u"folder"_qs);
+    const QString output = folder + u"/out.utf"_qs;
+    QVERIFY(QDir().mkdir(folder));
+    if (full && ::mount("tmpfs", encoded(folder).constData(), "tmpfs", 0, "size=64k") != 0) {
         QSKIP(qPrintable(u"cannot mount a small tmpfs to fill (%1); this needs root"_qs.arg(
             QString::fromLocal8Bit(std::strerror(errno)))));
     }
-    const auto unmount = qScopeGuard([&] { ::umount2(encoded(disk).constData(), MNT_DETACH); });
-    const QString output = disk + u"/out.utf"_qs;
+    if (!full && ::geteuid() == 0)
+        QSKIP("root may write into a read-only folder, so the fault cannot be made as root");
+    const auto undo = qScopeGuard([&] {
+        if (full)
+            ::umount2(encoded(folder).constData(), MNT_DETACH);
+        else
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    });
     QStringList expected;
     if (!old.isEmpty()) {
         writeFile(output, old);
@@ -92,51 +102,20 @@ void TestRunFaults::fullFileSystem()
             QVERIFY(QFile::setPermissions(output, QFile::ReadOwner | QFile::ReadGroup));
         expected << overwrite;
     }
+    if (!full)
+        QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
     const QFile::Permissions permissions = QFile::permissions(output);
     // About 130 kB of blocks for 64 kB of room.
     writeFile(path(u"in.txt"_qs), linesOf(3000, "abc"));
 
     run(path(u"in.txt"_qs), output);
 
-    expected << cannotWrite(output, qt_error_string(ENOSPC));
+    expected << cannotWrite(output, qt_error_string(full ? ENOSPC : EACCES));
     QCOMPARE(m_services.messages(), expected);
-    QCOMPARE(runtest::entries(disk), old.isEmpty() ? QStringList() : QStringList { u"out.utf"_qs });
+    QCOMPARE(runtest::entries(folder),
+             old.isEmpty() ? QStringList() : QStringList { u"out.utf"_qs });
     QCOMPARE(readFile(output), old.isEmpty() ? QByteArray("<missing>") : old);
     QCOMPARE(QFile::permissions(output), permissions);
-}
-
-void TestRunFaults::readOnlyFolder_data()
-{
-    QTest::addColumn<bool>("oldOutput");
-    QTest::newRow("no old output") << false;
-    QTest::newRow("old output") << true;
-}
-
-void TestRunFaults::readOnlyFolder()
-{
-    QFETCH(bool, oldOutput);
-    if (::geteuid() == 0)
-        QSKIP("root may write into a read-only folder, so the fault cannot be made as root");
-    const QString folder = path(u"locked"_qs);
-    const QString output = folder + u"/out.utf"_qs;
-    QVERIFY(QDir().mkdir(folder));
-    QStringList expected;
-    if (oldOutput) {
-        writeFile(output, "old output");
-        expected << overwrite;
-    }
-    QVERIFY(QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner));
-    const auto unlock = qScopeGuard([&] {
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    });
-    writeFile(path(u"in.txt"_qs), "ab\r\n");
-
-    run(path(u"in.txt"_qs), output);
-
-    expected << cannotWrite(output, qt_error_string(EACCES));
-    QCOMPARE(m_services.messages(), expected);
-    QCOMPARE(runtest::entries(folder), oldOutput ? QStringList { u"out.utf"_qs } : QStringList());
-    QCOMPARE(readFile(output), oldOutput ? QByteArray("old output") : QByteArray("<missing>"));
 }
 
 // Sources that are no regular file are refused before anything is read, so
@@ -262,40 +241,58 @@ void TestRunFaults::awkwardPaths()
     QCOMPARE(runtest::entries(path(folder)).size(), 2);
 }
 
-// The counting pass and the generating pass must see one file: a source that
-// grows or loses a line break in between is reported, never half-converted.
+// The counting pass and the generating pass must see one file. It is kept
+// open across both, so a source deleted and replaced is still read whole; one
+// cut short, grown or losing a line break in between is reported, never
+// half-converted.
 void TestRunFaults::sourceChangedBetweenPasses_data()
 {
-    QTest::addColumn<QByteArray>("change");
-    QTest::addColumn<qint64>("at");
-    QTest::newRow("grown") << QByteArray("more\r\n") << qint64(-1);
-    // Far enough in that the run has not read it yet when it changes.
-    QTest::newRow("line break removed") << QByteArray("xx") << qint64(5 * 15000 + 3);
+    QTest::addColumn<QString>("change");
+    QTest::newRow("deleted and replaced") << u"replace"_qs;
+    QTest::newRow("truncated") << u"truncate"_qs;
+    QTest::newRow("grown") << u"grow"_qs;
+    QTest::newRow("line break removed") << u"unbreak"_qs;
 }
 
 void TestRunFaults::sourceChangedBetweenPasses()
 {
-    QFETCH(QByteArray, change);
-    QFETCH(qint64, at);
+    QFETCH(QString, change);
     const QString in = path(u"in.txt"_qs);
     writeFile(in, linesOf(20000, "abc"));
     writeFile(path(u"out.utf"_qs), "old output");
     m_services.duringFirstProgress = [&] {
+        if (change == u"replace") {
+            QVERIFY(QFile::remove(in));
+            writeFile(in, "replacement");
+            return;
+        }
         QFile file(in);
         QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.seek(at < 0 ? file.size() : at));
-        QCOMPARE(file.write(change), change.size());
+        if (change == u"truncate") {
+            QVERIFY(file.resize(1000));
+            return;
+        }
+        const QByteArray bytes = change == u"grow" ? "more\r\n" : "xx";
+        // Far enough in that the run has not read it yet when it changes.
+        QVERIFY(file.seek(change == u"grow" ? file.size() : 5 * 15000 + 3));
+        QCOMPARE(file.write(bytes), bytes.size());
     };
 
     run(in, path(u"out.utf"_qs));
 
+    QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
+    if (change == u"replace") {
+        QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
+        QVERIFY(readFile(path(u"out.utf"_qs))
+                    .endsWith("20000\r\n05:33:31,440 --> 05:33:32,440\r\nabc\r\n\r\n"));
+        return;
+    }
     QCOMPARE(m_services.messages(),
              (QStringList {
                  overwrite,
                  u"failure 源文件 %1 在转换过程中被改动，没有生成字幕文件，请重新转换。"_qs.arg(
                      QDir::toNativeSeparators(in)) }));
     QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
-    QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
 }
 
 QTEST_GUILESS_MAIN(TestRunFaults)
