@@ -45,6 +45,11 @@ inline QByteArray gbk(const QString &text)
     return encoder.encode(text);
 }
 
+inline QByteArray block(int number, const char *times, const QByteArray &text)
+{
+    return QByteArray::number(number) + "\r\n" + times + "\r\n" + text + "\r\n\r\n";
+}
+
 inline void writeFile(const QString &path, const QByteArray &bytes)
 {
     QFile file(path);

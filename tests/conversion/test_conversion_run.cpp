@@ -23,18 +23,13 @@ private slots:
     void refusals();
     void overwriteQuestion_data();
     void overwriteQuestion();
-    void tooLongLine_data();
-    void tooLongLine();
+    void sources_data();
+    void sources();
     void lineCountLimit_data();
     void lineCountLimit();
-    void documents_data();
-    void documents();
     void progressSequence();
     void writeFailures_data();
     void writeFailures();
-    void sameTextInEveryEncoding_data();
-    void sameTextInEveryEncoding();
-    void unsavableCharacter();
 };
 
 // Every way the run stops before touching a file.
@@ -117,30 +112,137 @@ void TestConversionRun::overwriteQuestion()
     QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
 }
 
-void TestConversionRun::tooLongLine_data()
+// Whole runs over an old output the user agrees to replace, from sources of
+// every shape of line and encoding: either the document byte for byte, or the
+// message that stops the run with the old output as it was.
+void TestConversionRun::sources_data()
 {
     QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("outcome"); // finished, or the message that stops the run
+    QTest::addColumn<QByteArray>("document");
+    const auto marked = [](QStringConverter::Encoding encoding, const QString &text) {
+        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
+        return QByteArray(encoder.encode(text));
+    };
     const QByteArray longest = gbk(QString(23, u'长'));
-    QTest::newRow("24 units") << gbk(QString(24, u'长')) << 1;
-    QTest::newRow("23 Chinese and a Latin letter") << longest + "a" << 1;
-    QTest::newRow("third, after a blank") << gbk(u"你好\r\n\r\n"_qs) + longest + "x\r\nok" << 3;
-    QTest::newRow("LF-only source is one line") << linesOf(12, "ab").replace("\r\n", "\n") << 1;
-    QTest::newRow("after many short lines") << linesOf(500, "ok") + longest + "!" << 501;
+    const QByteArray ten = gbk(QString(10, u'字'));
+    const QByteArray full = gbk(QString(22, u'满'));
+    const char *sixSeconds = "00:00:12,440 --> 00:00:18,440";
+    const char *first = "00:00:12,440 --> 00:00:13,440";
+
+    QTest::newRow("worked example")
+        << gbk(u"你好世界\r\n\r\na\r\n这是一个比较长的字幕行测试内容"_qs) << finished
+        << gbk(u"1\r\n00:00:12,440 --> 00:00:13,440\r\n你好世界\r\n\r\n"
+               "2\r\n00:00:15,440 --> 00:00:15,940\r\na\r\n\r\n"
+               "3\r\n00:00:15,940 --> 00:00:19,940\r\n这是一个比较长的字幕行测试内容\r\n\r\n"_qs);
+    QTest::newRow("empty source") << QByteArray() << finished << QByteArray();
+    QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << finished << QByteArray();
+    QTest::newRow("LF-only source is one line")
+        << QByteArray("ab\ncd\n") << finished
+        << block(1, "00:00:12,440 --> 00:00:14,440", "ab\ncd\n");
+    QTest::newRow("lone CR ends lines")
+        << QByteArray("ab\rcd\r\rx") << finished
+        << block(1, first, "ab") + block(2, "00:00:13,440 --> 00:00:14,440", "cd")
+            + block(3, "00:00:16,440 --> 00:00:16,940", "x");
+    QTest::newRow("spaces are not blank, CR LF CR")
+        << QByteArray("  \r\n\r") << finished << block(1, first, "  ");
+    QTest::newRow("arrows and commas copied")
+        << QByteArray(" 1,2 --> 3 ") << finished
+        << block(1, "00:00:12,440 --> 00:00:15,440", " 1,2 --> 3 ");
+
+    // The length rule, counted in characters of the decoded line.
+    QTest::newRow("24 units") << gbk(QString(24, u'长')) << tooLong(1) << QByteArray();
+    QTest::newRow("23 Chinese and a Latin letter") << longest + "a" << tooLong(1) << QByteArray();
+    QTest::newRow("third, after a blank")
+        << gbk(u"你好\r\n\r\n"_qs) + longest + "x\r\nok" << tooLong(3) << QByteArray();
+    QTest::newRow("LF-only source too long as one line")
+        << linesOf(12, "ab").replace("\r\n", "\n") << tooLong(1) << QByteArray();
+    QTest::newRow("after many short lines")
+        << linesOf(500, "ok") + longest + "!" << tooLong(501) << QByteArray();
+    QTest::newRow("23 NUL bytes") << QByteArray(23, '\0') << finished
+                                  << block(1, sixSeconds, QByteArray(23, '\0'));
+    QTest::newRow("24 NUL bytes") << QByteArray(24, '\0') << tooLong(1) << QByteArray();
+
+    // Bytes the code page cannot decode are kept, each one character long.
+    QTest::newRow("23 units, undecodable bytes among them") << ten + "\xff" + ten
+            + "\xfe\xff" << finished << block(1, sixSeconds, ten + "\xff" + ten + "\xfe\xff");
+    QTest::newRow("24 units, undecodable bytes among them")
+        << ten + "\xff" + ten + "\xfe\xff\xff" << tooLong(1) << QByteArray();
+    QTest::newRow("lead byte at the very end, 23 units")
+        << full + "\xc4" << finished << block(1, sixSeconds, full + "\xc4");
+    QTest::newRow("lead byte at the very end, 24 units")
+        << "ok\r\n" + full + "a\xc4" << tooLong(2) << QByteArray();
+    QTest::newRow("lead byte before CR LF") << QByteArray("\xc4\r\nok") << finished
+                                            << block(1, "00:00:12,440 --> 00:00:12,940", "\xc4")
+            + block(2, "00:00:12,940 --> 00:00:13,940", "ok");
+    QTest::newRow("undecodable bytes kept")
+        << QByteArray("a\xff\xfe\x80\r\n\x81\x30 and \x81") << finished
+        << block(1, first, "a\xff\xfe\x80")
+            + block(2, "00:00:13,440 --> 00:00:15,440", "\x81\x30 and \x81");
+
+    // The same text in every encoding gives the same document, in the code page.
+    const QString text =
+        u"第一行字幕\r\n\r\n二十三个字的一行字幕正好不算太长也不算太短吧啊\r\nMixed 中文 line\r\n"_qs;
+    const QByteArray document =
+        gbk(u"1\r\n00:00:12,440 --> 00:00:13,440\r\n第一行字幕\r\n\r\n"
+            "2\r\n00:00:15,440 --> "
+            "00:00:21,440\r\n二十三个字的一行字幕正好不算太长也不算太短吧啊\r\n\r\n"
+            "3\r\n00:00:21,440 --> 00:00:24,440\r\nMixed 中文 line\r\n\r\n"_qs);
+    QTest::newRow("GBK") << gbk(text) << finished << document;
+    QTest::newRow("UTF-8") << text.toUtf8() << finished << document;
+    QTest::newRow("UTF-8 with a mark")
+        << marked(QStringConverter::Utf8, text) << finished << document;
+    QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE, text) << finished << document;
+    QTest::newRow("UTF-16 BE") << marked(QStringConverter::Utf16BE, text) << finished << document;
+    // The mark is not part of the first line, so a marked blank line stays blank.
+    QTest::newRow("UTF-8 mark on a blank line")
+        << "\xEF\xBB\xBF\r\n" + u"中文"_qs.toUtf8() << finished
+        << block(1, "00:00:14,440 --> 00:00:15,440", gbk(u"中文"_qs));
+    QTest::newRow("ASCII reads the same either way")
+        << QByteArray("plain\r\n") << finished << block(1, first, "plain");
+    // Short GBK texts that happen to look like other encodings stay GBK.
+    QTest::newRow("GBK 联通") << gbk(u"联通"_qs) << finished << block(1, first, gbk(u"联通"_qs));
+    QTest::newRow("GBK 联") << gbk(u"联"_qs) << finished
+                            << block(1, "00:00:12,440 --> 00:00:12,940", gbk(u"联"_qs));
+    QTest::newRow("UTF-8, 24 characters after 23")
+        << QString(23, u'长').toUtf8() + "\r\n" + QString(24, u'长').toUtf8() << tooLong(2)
+        << QByteArray();
+    // Found before a later line that is too long.
+    QTest::newRow("UTF-8 emoji") << u"第一行\r\n\r\n表情😀\r\n"_qs.toUtf8()
+            + QString(24, u'长').toUtf8()
+                                 << unsavable(3, u"😀"_qs) << QByteArray();
+    // Each line is decoded on its own: neither a lone last byte nor a U+FEFF
+    // starting a line may vanish and leave a block without text.
+    QTest::newRow("UTF-16, lone last byte")
+        << marked(QStringConverter::Utf16LE, u"字\r\n"_qs) + "x"
+        << unsavable(2, QString(QChar::ReplacementCharacter)) << QByteArray();
+    QTest::newRow("UTF-16, U+FEFF starting a line")
+        << marked(QStringConverter::Utf16LE, u"字\r\n\uFEFF"_qs) << unsavable(2, u"\uFEFF"_qs)
+        << QByteArray();
+    QTest::newRow("UTF-8, U+FEFF starting a line")
+        << u"字\r\n\uFEFF字"_qs.toUtf8() << unsavable(2, u"\uFEFF"_qs) << QByteArray();
 }
 
-void TestConversionRun::tooLongLine()
+void TestConversionRun::sources()
 {
     QFETCH(QByteArray, source);
-    QFETCH(int, line);
+    QFETCH(QString, outcome);
+    QFETCH(QByteArray, document);
     writeFile(path(u"in.txt"_qs), source);
     writeFile(path(u"out.utf"_qs), "old output");
 
     run(path(u"in.txt"_qs), path(u"out.utf"_qs));
 
-    QCOMPARE(m_services.messages(), (QStringList { overwrite, tooLong(line), u"end"_qs }));
-    QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
-    QCOMPARE(entries().size(), 2);
+    QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
+    if (outcome != finished) {
+        QCOMPARE(m_services.messages(), (QStringList { overwrite, outcome, u"end"_qs }));
+        QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
+        return;
+    }
+    QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
+    QCOMPARE(readFile(path(u"out.utf"_qs)), document);
+    QCOMPARE(m_services.calls.contains(u"show"_qs), !document.isEmpty());
+    QCOMPARE(m_services.calls.last(), u"hide"_qs);
 }
 
 void TestConversionRun::lineCountLimit_data()
@@ -173,47 +275,6 @@ void TestConversionRun::lineCountLimit()
         QVERIFY(!m_services.calls.contains(u"show"_qs));
         QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
     }
-}
-
-// Whole documents, byte for byte, from sources of every shape of line.
-void TestConversionRun::documents_data()
-{
-    QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QByteArray>("document");
-    QTest::newRow("worked example")
-        << gbk(u"你好世界\r\n\r\na\r\n这是一个比较长的字幕行测试内容"_qs)
-        << gbk(u"1\r\n00:00:12,440 --> 00:00:13,440\r\n你好世界\r\n\r\n"
-               "2\r\n00:00:15,440 --> 00:00:15,940\r\na\r\n\r\n"
-               "3\r\n00:00:15,940 --> 00:00:19,940\r\n这是一个比较长的字幕行测试内容\r\n\r\n"_qs);
-    QTest::newRow("empty source") << QByteArray() << QByteArray();
-    QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << QByteArray();
-    QTest::newRow("LF-only source is one line")
-        << QByteArray("ab\ncd\n")
-        << QByteArray("1\r\n00:00:12,440 --> 00:00:14,440\r\nab\ncd\n\r\n\r\n");
-    QTest::newRow("lone CR ends lines")
-        << QByteArray("ab\rcd\r\rx")
-        << QByteArray("1\r\n00:00:12,440 --> 00:00:13,440\r\nab\r\n\r\n"
-                      "2\r\n00:00:13,440 --> 00:00:14,440\r\ncd\r\n\r\n"
-                      "3\r\n00:00:16,440 --> 00:00:16,940\r\nx\r\n\r\n");
-    QTest::newRow("spaces are not blank, CR LF CR")
-        << QByteArray("  \r\n\r") << QByteArray("1\r\n00:00:12,440 --> 00:00:13,440\r\n  \r\n\r\n");
-    QTest::newRow("arrows and commas copied")
-        << QByteArray(" 1,2 --> 3 ")
-        << QByteArray("1\r\n00:00:12,440 --> 00:00:15,440\r\n 1,2 --> 3 \r\n\r\n");
-}
-
-void TestConversionRun::documents()
-{
-    QFETCH(QByteArray, source);
-    QFETCH(QByteArray, document);
-    writeFile(path(u"in.txt"_qs), source);
-
-    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
-
-    QCOMPARE(readFile(path(u"out.utf"_qs)), document);
-    QCOMPARE(m_services.messages(), QStringList { finished });
-    QCOMPARE(m_services.calls.contains(u"show"_qs), !document.isEmpty());
-    QCOMPARE(m_services.calls.last(), u"hide"_qs);
 }
 
 void TestConversionRun::progressSequence()
@@ -250,71 +311,6 @@ void TestConversionRun::writeFailures()
              qPrintable(messages.at(0)));
     QCOMPARE(entries(), before);
     QVERIFY(QDir(path(u"folder"_qs)).isEmpty());
-}
-
-void TestConversionRun::sameTextInEveryEncoding_data()
-{
-    const QString text =
-        u"第一行字幕\r\n\r\n二十三个字的一行字幕正好不算太长也不算太短吧啊\r\nMixed 中文 line\r\n"_qs;
-    const auto utf16 = [&](QStringConverter::Encoding encoding) {
-        QStringEncoder encoder(encoding, QStringConverter::Flag::WriteBom);
-        return QByteArray(encoder.encode(text));
-    };
-    QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QByteArray>("document");
-    const QByteArray document =
-        gbk(u"1\r\n00:00:12,440 --> 00:00:13,440\r\n第一行字幕\r\n\r\n"
-            "2\r\n00:00:15,440 --> "
-            "00:00:21,440\r\n二十三个字的一行字幕正好不算太长也不算太短吧啊\r\n\r\n"
-            "3\r\n00:00:21,440 --> 00:00:24,440\r\nMixed 中文 line\r\n\r\n"_qs);
-    QTest::newRow("GBK") << gbk(text) << document;
-    QTest::newRow("UTF-8") << text.toUtf8() << document;
-    QTest::newRow("UTF-8 with a mark") << "\xEF\xBB\xBF" + text.toUtf8() << document;
-    QTest::newRow("UTF-16 LE") << utf16(QStringConverter::Utf16LE) << document;
-    QTest::newRow("UTF-16 BE") << utf16(QStringConverter::Utf16BE) << document;
-    // The mark is not part of the first line, so a marked blank line stays blank.
-    QTest::newRow("UTF-8 mark on a blank line") << "\xEF\xBB\xBF\r\n"
-            + u"中文"_qs.toUtf8() << gbk(u"1\r\n00:00:14,440 --> 00:00:15,440\r\n中文\r\n\r\n"_qs);
-    QTest::newRow("ASCII reads the same either way")
-        << QByteArray("plain\r\n")
-        << QByteArray("1\r\n00:00:12,440 --> 00:00:13,440\r\nplain\r\n\r\n");
-    // Short GBK texts that happen to look like other encodings stay GBK.
-    QTest::newRow("GBK 联通") << gbk(u"联通"_qs)
-                              << gbk(u"1\r\n00:00:12,440 --> 00:00:13,440\r\n联通\r\n\r\n"_qs);
-    QTest::newRow("GBK 联") << gbk(u"联"_qs)
-                            << gbk(u"1\r\n00:00:12,440 --> 00:00:12,940\r\n联\r\n\r\n"_qs);
-}
-
-void TestConversionRun::sameTextInEveryEncoding()
-{
-    QFETCH(QByteArray, source);
-    QFETCH(QByteArray, document);
-    writeFile(path(u"in.txt"_qs), source);
-
-    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
-
-    QCOMPARE(m_services.messages(), QStringList { finished });
-    QCOMPARE(readFile(path(u"out.utf"_qs)), document);
-}
-
-void TestConversionRun::unsavableCharacter()
-{
-    writeFile(path(u"in.txt"_qs),
-              u"第一行\r\n\r\n表情😀\r\n"_qs.toUtf8() + QString(24, u'长').toUtf8());
-    writeFile(path(u"out.utf"_qs), "old output");
-
-    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
-
-    QCOMPARE(m_services.messages(), (QStringList { overwrite, unsavable(3, u"😀"_qs), u"end"_qs }));
-    QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
-    QCOMPARE(entries().size(), 2);
-
-    // The length limit counts characters of a UTF-8 source, not its bytes.
-    m_services = RecordingServices();
-    writeFile(path(u"in.txt"_qs),
-              QString(23, u'长').toUtf8() + "\r\n" + QString(24, u'长').toUtf8());
-    run(path(u"in.txt"_qs), path(u"out.utf"_qs));
-    QCOMPARE(m_services.messages(), (QStringList { overwrite, tooLong(2), u"end"_qs }));
 }
 
 QTEST_GUILESS_MAIN(TestConversionRun)

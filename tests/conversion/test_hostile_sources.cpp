@@ -1,7 +1,8 @@
-// Sources no user meant to write: binary bytes, undecodable bytes at the
-// length limit, stray marks, a quarter of a gigabyte without a line break.
-// Each ends with the right message, the old output as it was unless the run
-// finished, and memory that does not grow with the file.
+// Sources too big for a table row: thousands of lines of random bytes, and a
+// quarter of a gigabyte without a line break, each ending with the right
+// message and memory that does not grow with the file. The small hostile
+// sources (NUL bytes, undecodable bytes at the length limit, stray marks) are
+// rows of test_conversion_run's sources table.
 
 #include "run_test_support.h"
 
@@ -11,17 +12,6 @@ using namespace captiloom::conversion;
 using namespace runtest;
 
 namespace {
-
-QByteArray utf16(const QString &text)
-{
-    QStringEncoder encoder(QStringConverter::Utf16LE, QStringConverter::Flag::WriteBom);
-    return encoder.encode(text);
-}
-
-QByteArray block(int number, const char *times, const QByteArray &text)
-{
-    return QByteArray::number(number) + "\r\n" + times + "\r\n" + text + "\r\n\r\n";
-}
 
 // The text lines of a document whose texts hold no CR.
 QList<QByteArray> textLines(const QByteArray &document)
@@ -57,8 +47,6 @@ class TestHostileSources : public RunFixture
     Q_OBJECT
 
 private slots:
-    void hostileSources_data();
-    void hostileSources();
     void randomBytes();
     void quarterGigabyteWithoutLineBreak();
 
@@ -74,61 +62,6 @@ private:
         QCOMPARE(entries(), (QStringList { u"in.txt"_qs, u"out.utf"_qs }));
     }
 };
-
-void TestHostileSources::hostileSources_data()
-{
-    QTest::addColumn<QByteArray>("source");
-    QTest::addColumn<QString>("outcome");
-    QTest::addColumn<QByteArray>("document");
-    const QByteArray ten = gbk(QString(10, u'字'));
-    const QByteArray longest = gbk(QString(22, u'满'));
-    const char *sixSeconds = "00:00:12,440 --> 00:00:18,440";
-    QTest::newRow("23 NUL bytes") << QByteArray(23, '\0') << finished
-                                  << block(1, sixSeconds, QByteArray(23, '\0'));
-    QTest::newRow("24 NUL bytes") << QByteArray(24, '\0') << tooLong(1) << QByteArray();
-    // Every byte the code page cannot decode counts as one character.
-    QTest::newRow("23 units, undecodable bytes among them") << ten + "\xff" + ten
-            + "\xfe\xff" << finished << block(1, sixSeconds, ten + "\xff" + ten + "\xfe\xff");
-    QTest::newRow("24 units, undecodable bytes among them")
-        << ten + "\xff" + ten + "\xfe\xff\xff" << tooLong(1) << QByteArray();
-    QTest::newRow("lead byte at the very end, 23 units")
-        << longest + "\xc4" << finished << block(1, sixSeconds, longest + "\xc4");
-    QTest::newRow("lead byte at the very end, 24 units")
-        << "ok\r\n" + longest + "a\xc4" << tooLong(2) << QByteArray();
-    QTest::newRow("lead byte before CR LF") << QByteArray("\xc4\r\nok") << finished
-                                            << block(1, "00:00:12,440 --> 00:00:12,940", "\xc4")
-            + block(2, "00:00:12,940 --> 00:00:13,940", "ok");
-    QTest::newRow("undecodable bytes kept")
-        << QByteArray("a\xff\xfe\x80\r\n\x81\x30 and \x81") << finished
-        << block(1, "00:00:12,440 --> 00:00:13,440", "a\xff\xfe\x80")
-            + block(2, "00:00:13,440 --> 00:00:15,440", "\x81\x30 and \x81");
-    // Each line is decoded on its own: neither a lone last byte nor a U+FEFF
-    // starting a line may vanish and leave a block without text.
-    QTest::newRow("UTF-16, lone last byte")
-        << utf16(u"字\r\n"_qs) + "x" << unsavable(2, QString(QChar::ReplacementCharacter))
-        << QByteArray();
-    QTest::newRow("UTF-16, U+FEFF starting a line")
-        << utf16(u"字\r\n\uFEFF"_qs) << unsavable(2, u"\uFEFF"_qs) << QByteArray();
-    QTest::newRow("UTF-8, U+FEFF starting a line")
-        << u"字\r\n\uFEFF字"_qs.toUtf8() << unsavable(2, u"\uFEFF"_qs) << QByteArray();
-}
-
-void TestHostileSources::hostileSources()
-{
-    QFETCH(QByteArray, source);
-    QFETCH(QString, outcome);
-    QFETCH(QByteArray, document);
-
-    convert(source);
-
-    if (outcome == finished) {
-        QCOMPARE(m_services.messages(), (QStringList { overwrite, finished }));
-        QCOMPARE(readFile(path(u"out.utf"_qs)), document);
-    } else {
-        QCOMPARE(m_services.messages(), (QStringList { overwrite, outcome, u"end"_qs }));
-        QCOMPARE(readFile(path(u"out.utf"_qs)), QByteArray("old output"));
-    }
-}
 
 // Random bytes, CR left out so that the line lengths are known: lines of at
 // most 23 bytes are at most 23 characters in any decoding and must come out
