@@ -152,15 +152,7 @@ bool LineReader::readLineSlowly(Line &line)
     // The lines readLine() hands out inline, for UTF-16 units; then any line,
     // reading more as it needs.
     if (const qsizetype cr = findCr(m_pos); cr >= 0 && cr + 2 * unit <= m_end) {
-        const qsizetype length = cr - m_pos;
-        line.bytes = QByteArrayView(m_buffer.constData() + m_pos, std::min(length, m_keepLimit));
-        line.length = length;
-        line.cut = length > m_keepLimit;
-        line.terminator = isUnit(cr + unit, '\n') ? Terminator::CrLf : Terminator::Cr;
-        const qsizetype next = cr + (line.terminator == Terminator::CrLf ? 2 * unit : unit);
-        m_consumed += next - m_pos;
-        m_pos = next;
-        ++m_linesRead;
+        handOut(line, cr, isUnit(cr + unit, '\n'), unit);
         return true;
     }
 

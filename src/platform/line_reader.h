@@ -56,16 +56,7 @@ public:
             const auto *cr =
                 static_cast<const char *>(std::memchr(buffer + m_pos, '\r', m_end - m_pos));
             if (cr && cr + 2 <= buffer + m_end) {
-                const qsizetype length = cr - (buffer + m_pos);
-                line.bytes = QByteArrayView(buffer + m_pos, std::min(length, m_keepLimit));
-                line.length = length;
-                line.cut = length > m_keepLimit;
-                const bool lf = cr[1] == '\n';
-                line.terminator = lf ? Terminator::CrLf : Terminator::Cr;
-                const qsizetype next = (cr - buffer) + 1 + lf;
-                m_consumed += next - m_pos;
-                m_pos = next;
-                ++m_linesRead;
+                handOut(line, cr - buffer, cr[1] == '\n', 1);
                 return true;
             }
         }
@@ -85,6 +76,20 @@ public:
     qint64 linesRead() const { return m_linesRead; }
 
 private:
+    // Hands out the line from m_pos to the CR at `cr`, the unit after which
+    // is already read.
+    void handOut(Line &line, qsizetype cr, bool lf, qsizetype unit)
+    {
+        const qsizetype length = cr - m_pos;
+        line.bytes = QByteArrayView(m_buffer.constData() + m_pos, std::min(length, m_keepLimit));
+        line.length = length;
+        line.cut = length > m_keepLimit;
+        line.terminator = lf ? Terminator::CrLf : Terminator::Cr;
+        const qsizetype next = cr + (lf ? 2 * unit : unit);
+        m_consumed += next - m_pos;
+        m_pos = next;
+        ++m_linesRead;
+    }
     bool readLineSlowly(Line &line);
     bool fill();
     bool ensure(qsizetype count);
