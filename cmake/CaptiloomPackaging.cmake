@@ -14,6 +14,36 @@ if(UNIX AND NOT APPLE)
     endforeach()
     install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+
+    # Debian keeps manual pages and changelogs compressed, and without a name
+    # or time stamp in the gzip header two builds of one source give the same
+    # package.
+    find_program(CAPTILOOM_GZIP gzip REQUIRED)
+    set(compressedDir ${PROJECT_BINARY_DIR}/compressed)
+    file(MAKE_DIRECTORY ${compressedDir})
+    set(compressedFiles)
+    foreach(name changelog captiloom.1)
+        add_custom_command(OUTPUT ${compressedDir}/${name}.gz
+            COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/${name} ${compressedDir}/${name}
+            COMMAND ${CAPTILOOM_GZIP} -9nf ${compressedDir}/${name}
+            DEPENDS ${PROJECT_SOURCE_DIR}/data/${name}
+            VERBATIM)
+        list(APPEND compressedFiles ${compressedDir}/${name}.gz)
+    endforeach()
+    add_custom_target(captiloom_compressed_docs ALL DEPENDS ${compressedFiles})
+
+    install(FILES ${compressedDir}/captiloom.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    # Named after the package, not after the project's capitalised name as
+    # CMAKE_INSTALL_DOCDIR would be.
+    install(FILES ${compressedDir}/changelog.gz ${PROJECT_SOURCE_DIR}/data/copyright
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/captiloom)
+
+    # A package whose version is not the changelog's latest entry is one that
+    # lintian and apt's changelog view both get wrong.
+    file(STRINGS ${PROJECT_SOURCE_DIR}/data/changelog latestEntry LIMIT_COUNT 1)
+    if(NOT latestEntry MATCHES "^captiloom \\(${PROJECT_VERSION}\\) ")
+        message(WARNING "data/changelog does not begin with an entry for ${PROJECT_VERSION}")
+    endif()
 endif()
 
 set(CPACK_PACKAGE_NAME captiloom)
