@@ -14,6 +14,8 @@ if(UNIX AND NOT APPLE)
     endforeach()
     install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom.svg
             DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/invalid.captiloom.captiloom.metainfo.xml
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
     # Debian keeps manual pages and changelogs compressed, and without a name
     # or time stamp in the gzip header two builds of one source give the same
