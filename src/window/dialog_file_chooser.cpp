@@ -7,9 +7,11 @@ namespace captiloom::window {
 
 using namespace Qt::StringLiterals;
 
-DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName)
+DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName,
+                                     QFileDialog::AcceptMode mode)
     : m_window(window)
     , m_objectName(objectName)
+    , m_mode(mode)
 { }
 
 DialogFileChooser::~DialogFileChooser() = default;
@@ -20,10 +22,12 @@ QFileDialog &DialogFileChooser::dialog()
         // The window owns the dialog, so it goes when the window goes.
         m_dialog = new QFileDialog(m_window);
         m_dialog->setObjectName(m_objectName);
-        // An open dialog that still takes a typed name of a file that does not
-        // exist yet: the output file usually doesn't. The conversion asks its
-        // own question before replacing a file, so the dialog asks none.
-        m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        // Native open dialogs (GTK's, for one) have no name field and refuse a
+        // file that does not exist yet, so only a save dialog can name a new
+        // output file. The conversion asks its own question before replacing
+        // a file, so the dialog asks none, and it adds no extension the user
+        // did not type.
+        m_dialog->setAcceptMode(m_mode);
         m_dialog->setFileMode(QFileDialog::AnyFile);
         m_dialog->setOption(QFileDialog::DontConfirmOverwrite);
         m_dialog->setDefaultSuffix(QString());
