@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace captiloom::window {
 
@@ -44,6 +45,14 @@ std::optional<QString> DialogFileChooser::ask(const QString &description, const 
         ? description
         : description + u" ("_s + pattern + u')';
     chooser.setNameFilter(filter);
+    // Offer the last choice again, in its folder. A native dialog (GTK's, for
+    // one) gets this from Qt only on its second showing, and then the same
+    // name every time after; Windows' takes only the name from the selection
+    // and the folder from the directory.
+    if (const QString last = QDir::fromNativeSeparators(lastFileName()); !last.isEmpty()) {
+        chooser.setDirectory(QFileInfo(last).absolutePath());
+        chooser.selectFile(last);
+    }
     if (chooser.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = chooser.selectedFiles();

@@ -338,9 +338,18 @@ void MainFormTest::realFileDialogIsWired()
     QVERIFY(handled);
     QCOMPARE(pathBox->text(), chosen);
 
-    // Cancelling the same dialog later gives that choice back.
+    // A native dialog forgets where it was between showings; reopened, the
+    // chooser still offers its last choice, and a cancel gives it back.
+    first->setDirectory(QDir::rootPath());
+    first->findChild<QLineEdit *>(u"fileNameEdit"_s)->clear();
     pathBox->setText(u"别的"_s);
-    whenModal<QFileDialog>([&](QFileDialog *dialog) { QCOMPARE(dialog, first.data()); }, &handled);
+    whenModal<QFileDialog>(
+        [&](QFileDialog *dialog) {
+            QCOMPARE(dialog, first.data());
+            QCOMPARE(dialog->directory(), QDir(dir.path()));
+            QCOMPARE(dialog->selectedFiles(), QStringList { QDir::fromNativeSeparators(chosen) });
+        },
+        &handled);
     browse->click();
     QVERIFY(handled);
     QCOMPARE(pathBox->text(), chosen);
