@@ -150,6 +150,10 @@ bool ConversionRun::countLines(QFile &source, SourceFacts &facts)
     }
     facts.LineCount = static_cast<qint16>(lines);
     facts.bytes = reader.bytesConsumed();
+    // A UTF-8 mark before bytes that are no UTF-8 is no mark: GBK text that
+    // starts with 锘 and a hanzi of row BF spells its three bytes.
+    if (facts.mark.encoding == SourceEncoding::Utf8 && !utf8.isValid())
+        facts.mark = {};
     facts.encoding = facts.mark.length > 0 ? facts.mark.encoding
         : utf8.isUtf8()                    ? SourceEncoding::Utf8
                                            : SourceEncoding::CodePage;

@@ -45,6 +45,8 @@ class Utf8Detector
 {
 public:
     void feed(QByteArrayView bytes);
+    // Strictly valid UTF-8 so far and nothing cut short, Chinese or not.
+    bool isValid() const { return m_valid && m_pending == 0; }
     bool isUtf8() const
     {
         const bool couldBeGbk = m_couldBeGbk && !m_oddRun;

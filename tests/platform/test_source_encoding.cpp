@@ -9,14 +9,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What a run takes a source for: its byte-order mark, or else the detector.
+// What a run takes a source for: its byte-order mark, if the UTF-8 text
+// after a UTF-8 one is valid, or else the detector.
 bool readsAsUtf8(QByteArrayView bytes)
 {
     const ByteOrderMark mark = detectByteOrderMark(bytes);
-    if (mark.length > 0)
-        return mark.encoding == SourceEncoding::Utf8;
     Utf8Detector detector;
     detector.feed(bytes);
+    if (mark.length > 0 && (mark.encoding != SourceEncoding::Utf8 || detector.isValid()))
+        return mark.encoding == SourceEncoding::Utf8;
     return detector.isUtf8();
 }
 
@@ -65,6 +66,9 @@ void TestSourceEncoding::verdict_data()
     QTest::newRow("surrogate") << hex("eda080") << false;
     QTest::newRow("beyond U+10FFFF") << hex("f4908080") << false;
     QTest::newRow("cut at the end") << QByteArray(16, 'a') + hex("e5ad") << false;
+    // Marks decide, but for GBK that spells a UTF-8 mark: 锘客.
+    QTest::newRow("UTF-8 mark, then UTF-8") << hex("efbbbf") + hex("c2a1") << true;
+    QTest::newRow("GBK 锘客, a UTF-8 mark's bytes") << hex("efbbbfcd") << false;
 }
 
 void TestSourceEncoding::verdict()
@@ -98,13 +102,9 @@ void TestSourceEncoding::misreads()
     qint64 texts = 0;
     qint64 gbkMisreads = 0;
     QByteArrayList utf8Misreads;
-    // GBK texts face the detector alone: one that starts with 锘 and a hanzi
-    // of row BF holds a UTF-8 mark's very bytes, and marks decide first.
     const auto judge = [&](const QByteArray &gbk, const QByteArray &utf8) {
         ++texts;
-        Utf8Detector detector;
-        detector.feed(gbk);
-        gbkMisreads += detector.isUtf8();
+        gbkMisreads += readsAsUtf8(gbk);
         if (!readsAsUtf8(utf8)
             || (set == Set::Fortunes && !readsAsUtf8(QByteArray("\xEF\xBB\xBF" + utf8))))
             utf8Misreads.append(utf8);
