@@ -21,11 +21,12 @@ namespace {
 
 bool programRule(QByteArrayView bytes)
 {
+    // As the run decides: a UTF-8 mark counts only before valid UTF-8.
     const platform::ByteOrderMark mark = platform::detectByteOrderMark(bytes);
-    if (mark.length > 0)
-        return mark.encoding == platform::SourceEncoding::Utf8;
     platform::Utf8Detector detector;
     detector.feed(bytes);
+    if (mark.length > 0 && (mark.encoding != platform::SourceEncoding::Utf8 || detector.isValid()))
+        return mark.encoding == platform::SourceEncoding::Utf8;
     return detector.isUtf8();
 }
 
