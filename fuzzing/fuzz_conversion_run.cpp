@@ -14,12 +14,12 @@
 
 #include "property_check.h"
 
-#include "conversion/conversion_run.h"
-#include "conversion/services.h"
+#include "conversion_run.h"
+#include "services.h"
 
-#include "platform/code_page.h"
-#include "platform/line_reader.h"
-#include "platform/source_encoding.h"
+#include "code_page.h"
+#include "line_reader.h"
+#include "source_encoding.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -12,9 +12,9 @@
 
 #include "property_check.h"
 
-#include "platform/code_page.h"
-#include "platform/line_reader.h"
-#include "platform/source_encoding.h"
+#include "code_page.h"
+#include "line_reader.h"
+#include "source_encoding.h"
 #include "trickle_device.h"
 
 #include <QList>

@@ -4,7 +4,7 @@
 // recording services write them down, small file helpers, and the fixture
 // every suite's test functions run in.
 
-#include "conversion/conversion_run.h"
+#include "conversion_run.h"
 #include "recording_services.h"
 
 #include <QDir>

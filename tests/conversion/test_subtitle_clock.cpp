@@ -1,5 +1,5 @@
-#include "conversion/subtitle_clock.h"
-#include "conversion/subtitle_document.h"
+#include "subtitle_clock.h"
+#include "subtitle_document.h"
 
 #include <QTest>
 

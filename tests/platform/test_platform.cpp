@@ -1,7 +1,7 @@
-#include "platform/code_page.h"
-#include "platform/line_decoder.h"
-#include "platform/line_reader.h"
-#include "platform/source_encoding.h"
+#include "code_page.h"
+#include "line_decoder.h"
+#include "line_reader.h"
+#include "source_encoding.h"
 #include "trickle_device.h"
 
 #include <QProcess>

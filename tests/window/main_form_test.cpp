@@ -1,9 +1,9 @@
 #include "window_test_support.h"
 
-#include "window/derive_output_path.h"
-#include "window/fitted_label.h"
-#include "window/main_form.h"
-#include "window/window_services.h"
+#include "derive_output_path.h"
+#include "fitted_label.h"
+#include "main_form.h"
+#include "window_services.h"
 
 #include <QFileDialog>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "window_test_support.h"
 
-#include "window/qt_translations.h"
-#include "window/window_services.h"
+#include "qt_translations.h"
+#include "window_services.h"
 
 #include <QAccessible>
 #include <QElapsedTimer>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "window/file_chooser.h"
+#include "file_chooser.h"
 
 #include <QApplication>
 #include <QPointer>

@@ -1,0 +1,250 @@
+#include "source_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace captiloom::platform {
+
+namespace {
+
+constexpr qsizetype chunkSize = 64 * 1024;
+
+struct ByteOrderMark
+{
+    SourceText::Encoding encoding;
+    qsizetype length;
+};
+
+ByteOrderMark byteOrderMark(QByteArrayView head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        return { SourceText::Encoding::Utf8, 3 };
+    if (head.startsWith("\xFF\xFE"))
+        return { SourceText::Encoding::Utf16LittleEndian, 2 };
+    if (head.startsWith("\xFE\xFF"))
+        return { SourceText::Encoding::Utf16BigEndian, 2 };
+    return { SourceText::Encoding::CodePage, 0 };
+}
+
+QStringDecoder unicodeDecoder(SourceText::Encoding encoding)
+{
+    // Every line is decoded on its own, and the converter would take a U+FEFF
+    // at the start of each for a byte-order mark and drop it: a character
+    // lost from the subtitle, or a line that vanishes from its block. The
+    // file's own mark is skipped before the first line.
+    const auto flags =
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    switch (encoding) {
+    case SourceText::Encoding::Utf16LittleEndian:
+        return QStringDecoder(QStringConverter::Utf16LE, flags);
+    case SourceText::Encoding::Utf16BigEndian:
+        return QStringDecoder(QStringConverter::Utf16BE, flags);
+    case SourceText::Encoding::Utf8:
+    case SourceText::Encoding::CodePage:
+        break;
+    }
+    return QStringDecoder(QStringConverter::Utf8, flags);
+}
+
+} // namespace
+
+SourceText::SourceText(const QString &path)
+    : m_file(path)
+{
+    m_buffer.resize(chunkSize);
+    m_line.reserve(keptBytes);
+}
+
+bool SourceText::open()
+{
+    return m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+void SourceText::startPass()
+{
+    m_pos = 0;
+    m_end = 0;
+    m_bytesRead = 0;
+    m_eof = false;
+    m_failed = false;
+    // The first chunk, and the byte-order mark in it stepped over.
+    fill();
+    m_pos = std::min(m_markLength, m_end);
+}
+
+qint64 SourceText::countLines(qint64 limit)
+{
+    m_detector = {};
+    m_counting = true;
+    m_markLength = 0;
+    m_encoding = Encoding::CodePage;
+    startPass();
+    const ByteOrderMark mark = byteOrderMark(QByteArrayView(m_buffer).first(m_end));
+    m_encoding = mark.encoding;
+    m_markLength = mark.length;
+    m_pos = std::min(m_markLength, m_end);
+
+    qint64 count = 0;
+    while (count <= limit && nextLine())
+        ++count;
+    m_counting = false;
+    if (m_failed)
+        return -1;
+    if (m_markLength == 0 && m_detector.isUtf8())
+        m_encoding = Encoding::Utf8;
+    return count;
+}
+
+bool SourceText::rewind()
+{
+    if (!m_file.seek(0)) {
+        m_failed = true;
+        return false;
+    }
+    m_unicode = unicodeDecoder(m_encoding);
+    startPass();
+    return !m_failed;
+}
+
+bool SourceText::fill()
+{
+    if (m_eof || m_failed)
+        return false;
+    // Keep an unfinished unit (half of a UTF-16 character) in front of the new bytes.
+    const qsizetype rest = m_end - m_pos;
+    if (rest > 0)
+        std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, rest);
+    m_pos = 0;
+    m_end = rest;
+    const qint64 got = m_file.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (got < 0) {
+        m_failed = true;
+        return false;
+    }
+    if (got == 0) {
+        m_eof = true;
+        return false;
+    }
+    if (m_counting)
+        m_detector.feed(QByteArrayView(m_buffer.constData() + m_end, got));
+    m_end += got;
+    m_bytesRead += got;
+    return true;
+}
+
+qsizetype SourceText::unitSize() const
+{
+    return m_encoding == Encoding::Utf16LittleEndian || m_encoding == Encoding::Utf16BigEndian ? 2 : 1;
+}
+
+bool SourceText::isUnit(qsizetype at, char value) const
+{
+    switch (m_encoding) {
+    case Encoding::Utf16LittleEndian:
+        return m_buffer[at] == value && m_buffer[at + 1] == 0;
+    case Encoding::Utf16BigEndian:
+        return m_buffer[at] == 0 && m_buffer[at + 1] == value;
+    case Encoding::CodePage:
+    case Encoding::Utf8:
+        break;
+    }
+    return m_buffer[at] == value;
+}
+
+qsizetype SourceText::findCr(qsizetype from) const
+{
+    if (unitSize() == 1) {
+        const void *hit = std::memchr(m_buffer.constData() + from, '\r', m_end - from);
+        return hit ? static_cast<const char *>(hit) - m_buffer.constData() : -1;
+    }
+    for (qsizetype at = from; at + 1 < m_end; at += 2) {
+        if (isUnit(at, '\r'))
+            return at;
+    }
+    return -1;
+}
+
+void SourceText::keep(qsizetype from, qsizetype to)
+{
+    const qsizetype room = keptBytes - m_line.size();
+    if (room > 0)
+        m_line.append(m_buffer.constData() + from, std::min(room, to - from));
+    m_lineLength += to - from;
+}
+
+bool SourceText::nextLine()
+{
+    const qsizetype unit = unitSize();
+    m_line.resize(0);
+    m_lineLength = 0;
+    bool any = false;
+    for (;;) {
+        if (m_end - m_pos < unit && !fill()) {
+            if (m_failed)
+                return false;
+            // A last odd byte of a UTF-16 file still belongs to the last line.
+            any = any || m_pos < m_end;
+            keep(m_pos, m_end);
+            m_pos = m_end;
+            return any;
+        }
+        if (m_end - m_pos < unit)
+            continue;
+        any = true;
+        const qsizetype cr = findCr(m_pos);
+        if (cr < 0) {
+            // Leave a trailing half unit for the next fill.
+            const qsizetype whole = m_pos + (m_end - m_pos) / unit * unit;
+            keep(m_pos, whole);
+            m_pos = whole;
+            continue;
+        }
+        keep(m_pos, cr);
+        m_pos = cr + unit;
+        if (m_end - m_pos < unit)
+            fill();
+        if (m_failed)
+            return false;
+        if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
+            m_pos += unit;
+        return true;
+    }
+}
+
+void SourceText::decode(QByteArrayView bytes)
+{
+    if (m_encoding == Encoding::CodePage) {
+        m_codePage.decodeLine(bytes, m_text);
+        return;
+    }
+    // A lone last byte of a UTF-16 line is no character, and the converter
+    // drops it when the line holds nothing else, which would leave a block
+    // without text. Like any other bad byte it becomes a replacement
+    // character, so that it counts and is reported.
+    const bool oddByte = unitSize() == 2 && bytes.size() % 2 != 0;
+    const QByteArrayView whole = oddByte ? bytes.chopped(1) : bytes;
+    m_text.resize(m_unicode.requiredSpace(whole.size()) + 1);
+    QChar *end = m_unicode.appendToBuffer(m_text.data(), whole);
+    if (oddByte)
+        *end++ = QChar::ReplacementCharacter;
+    m_text.truncate(end - m_text.constData());
+    m_unicode.resetState();
+}
+
+bool SourceText::readLine(Line &line)
+{
+    if (!nextLine())
+        return false;
+    line.cut = m_lineLength > m_line.size();
+    decode(m_line);
+    line.text = m_text;
+    line.unsavable.reset();
+    line.bytes = m_line;
+    if (m_encoding != Encoding::CodePage && !line.cut) {
+        line.unsavable = m_codePage.encode(m_text, m_encoded);
+        line.bytes = m_encoded;
+    }
+    return true;
+}
+
+} // namespace captiloom::platform
