@@ -1,5 +1,6 @@
-# Installs the program with its desktop entry and icons, and describes the
-# Debian package that `cpack -G DEB` builds from that installation.
+# Installs the program with its desktop entry, icons, AppStream metadata,
+# manual page, changelog and copyright file, and describes the Debian package
+# that `cpack -G DEB` builds from that installation.
 include(GNUInstallDirs)
 
 install(TARGETS captiloom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

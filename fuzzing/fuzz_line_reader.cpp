@@ -8,7 +8,8 @@
 //    each kept part a prefix of the whole line, cut exactly when longer;
 //  - decoding loses no byte: every non-empty line has a length, and that
 //    length stays within what the encoding's character widths allow;
-//  - the check that takes a source for UTF-8 agrees with a strict decoder.
+//  - the check that takes a source for UTF-8 follows its rule: strictly
+//    valid UTF-8, and Chinese in UTF-8 where the bytes could be GBK's Chinese.
 
 #include "property_check.h"
 
@@ -18,6 +19,7 @@
 #include "trickle_device.h"
 
 #include <QList>
+#include <QSet>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -141,9 +143,27 @@ void checkDecoding(const QByteArray &input, const Split &whole)
     }
 }
 
-// The UTF-8 check agrees with a strict decoder (no overlong forms, no
-// surrogates, nothing past U+10FFFF, nothing cut short) on text with a
-// non-ASCII byte, however the bytes are split into pieces.
+// GB2312's characters, as its converter decodes its rows of byte pairs.
+const QSet<QChar> &gb2312Characters()
+{
+    static const QSet<QChar> characters = [] {
+        QByteArray cells;
+        for (int lead = 0xA1; lead <= 0xF7; ++lead) {
+            for (int trail = 0xA1; trail <= 0xFE; ++trail)
+                cells.append(char(lead)).append(char(trail));
+        }
+        const QString characters = QStringDecoder("GB2312").decode(cells);
+        return QSet<QChar>(characters.begin(), characters.end());
+    }();
+    return characters;
+}
+
+// The check that takes a source for UTF-8 follows its rule, worked out here
+// on the decoded text, however the bytes are split into pieces: strictly
+// valid UTF-8 (no overlong forms, no surrogates, nothing past U+10FFFF,
+// nothing cut short) with a non-ASCII character, and, when the bytes could be
+// GBK's Chinese too (bytes from A1 up, in runs of even length), only
+// three-byte characters that GB2312 holds.
 void checkUtf8Detection(const QByteArray &input)
 {
     Utf8Detector whole;
@@ -151,12 +171,33 @@ void checkUtf8Detection(const QByteArray &input)
     Utf8Detector pieces;
     for (qsizetype at = 0, step = 1; at < input.size(); at += step, step = step % 19 + 1)
         pieces.feed(QByteArrayView(input).sliced(at, std::min(step, input.size() - at)));
-    QStringDecoder strict(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    check(pieces.isUtf8() == whole.isUtf8(), "UTF-8 check whatever the pieces");
+
+    // A leading U+FEFF is a character here, as it is to the check.
+    QStringDecoder strict(QStringConverter::Utf8,
+                          QStringConverter::Flag::Stateless
+                              | QStringConverter::Flag::ConvertInitialBom);
     const QString decoded = strict.decode(input);
+    bool gbk = true;
+    qsizetype run = 0; // bytes from 80 up in a row
+    for (qsizetype i = 0; i <= input.size(); ++i) {
+        const auto byte = i < input.size() ? static_cast<uchar>(input[i]) : uchar(0);
+        if (byte >= 0x80) {
+            gbk = gbk && byte >= 0xA1;
+            ++run;
+        } else {
+            gbk = gbk && run % 2 == 0;
+            run = 0;
+        }
+    }
+    const bool chinese = std::all_of(decoded.begin(), decoded.end(), [](QChar character) {
+        return character.unicode() < 0x80
+            || (character.unicode() >= 0x800 && gb2312Characters().contains(character));
+    });
     const bool nonAscii = std::any_of(input.begin(), input.end(),
                                       [](char byte) { return static_cast<uchar>(byte) >= 0x80; });
-    check(whole.isUtf8() == (nonAscii && !strict.hasError()), "UTF-8 check as strict as a decoder");
-    check(pieces.isUtf8() == whole.isUtf8(), "UTF-8 check whatever the pieces");
+    check(whole.isUtf8() == (nonAscii && !strict.hasError() && (!gbk || chinese)),
+          "UTF-8 check follows its rule");
 }
 
 } // namespace

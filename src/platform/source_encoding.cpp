@@ -1,24 +1,49 @@
 #include "source_encoding.h"
 
+#include <QStringDecoder>
+
+#include <bitset>
 #include <cstring>
 
 namespace captiloom::platform {
+
+namespace {
+
+// The 7 445 characters of GB2312, learnt once from its converter.
+const std::bitset<0x10000> &gb2312Characters()
+{
+    static const std::bitset<0x10000> characters = [] {
+        QByteArray cells;
+        for (int lead = 0xA1; lead <= 0xF7; ++lead) {
+            for (int trail = 0xA1; trail <= 0xFE; ++trail) {
+                cells.append(char(lead));
+                cells.append(char(trail));
+            }
+        }
+        // Its empty cells come out as private-use characters, none of which
+        // could pass for GBK in UTF-8.
+        std::bitset<0x10000> set;
+        for (const QChar character : QString(QStringDecoder("GB2312").decode(cells)))
+            set.set(character.unicode());
+        return set;
+    }();
+    return characters;
+}
+
+} // namespace
 
 void Utf8Detector::feed(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size() && m_valid; ++i) {
         const auto byte = static_cast<unsigned char>(bytes[i]);
-        if (m_pending > 0) {
-            if (byte < m_low || byte > m_high) {
+        if (byte < 0x80) {
+            if (m_pending > 0) {
                 m_valid = false;
                 break;
             }
-            --m_pending;
-            m_low = 0x80;
-            m_high = 0xBF;
-            continue;
-        }
-        if (byte < 0x80) {
+            if (m_oddRun)
+                m_couldBeGbk = false;
+            m_oddRun = false;
             // Between characters, plain ASCII needs no checking: skip it a
             // word at a time (a source may be hundreds of megabytes of it).
             while (i + 1 + 8 <= bytes.size()) {
@@ -28,6 +53,23 @@ void Utf8Detector::feed(QByteArrayView bytes)
                     break;
                 i += 8;
             }
+            continue;
+        }
+        if (m_couldBeGbk) {
+            m_oddRun = !m_oddRun;
+            m_couldBeGbk = byte > 0xA0;
+        }
+        if (m_pending > 0) {
+            if (byte < m_low || byte > m_high) {
+                m_valid = false;
+                break;
+            }
+            m_low = 0x80;
+            m_high = 0xBF;
+            m_character = (m_character << 6) | (byte & 0x3F);
+            // Once the text cannot be GBK, what it holds no longer matters.
+            if (--m_pending == 0 && m_couldBeGbk && m_allChinese)
+                m_allChinese = m_length == 3 && gb2312Characters().test(m_character);
             continue;
         }
         m_sawNonAscii = true;
@@ -53,7 +95,10 @@ void Utf8Detector::feed(QByteArrayView bytes)
             m_high = 0x8F;
         } else {
             m_valid = false;
+            break;
         }
+        m_length = m_pending + 1;
+        m_character = byte & (0x7F >> m_length);
     }
 }
 

@@ -90,6 +90,12 @@ qint64 SourceText::countLines(qint64 limit)
     m_counting = false;
     if (m_failed)
         return -1;
+    // A UTF-8 mark before bytes that are no UTF-8 is no mark: GBK text that
+    // starts with 锘 and a hanzi of row BF spells its three bytes.
+    if (m_encoding == Encoding::Utf8 && !m_detector.isValid()) {
+        m_encoding = Encoding::CodePage;
+        m_markLength = 0;
+    }
     if (m_markLength == 0 && m_detector.isUtf8())
         m_encoding = Encoding::Utf8;
     return count;

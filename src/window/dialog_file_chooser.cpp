@@ -2,14 +2,17 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace captiloom::window {
 
 using namespace Qt::StringLiterals;
 
-DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName)
+DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName,
+                                     QFileDialog::AcceptMode mode)
     : m_window(window)
     , m_objectName(objectName)
+    , m_mode(mode)
 { }
 
 DialogFileChooser::~DialogFileChooser() = default;
@@ -20,10 +23,12 @@ QFileDialog &DialogFileChooser::dialog()
         // The window owns the dialog, so it goes when the window goes.
         m_dialog = new QFileDialog(m_window);
         m_dialog->setObjectName(m_objectName);
-        // An open dialog that still takes a typed name of a file that does not
-        // exist yet: the output file usually doesn't. The conversion asks its
-        // own question before replacing a file, so the dialog asks none.
-        m_dialog->setAcceptMode(QFileDialog::AcceptOpen);
+        // Native open dialogs (GTK's, for one) have no name field and refuse a
+        // file that does not exist yet, so only a save dialog can name a new
+        // output file. The conversion asks its own question before replacing
+        // a file, so the dialog asks none, and it adds no extension the user
+        // did not type.
+        m_dialog->setAcceptMode(m_mode);
         m_dialog->setFileMode(QFileDialog::AnyFile);
         m_dialog->setOption(QFileDialog::DontConfirmOverwrite);
         m_dialog->setDefaultSuffix(QString());
@@ -40,6 +45,14 @@ std::optional<QString> DialogFileChooser::ask(const QString &description, const 
         ? description
         : description + u" ("_s + pattern + u')';
     chooser.setNameFilter(filter);
+    // Offer the last choice again, in its folder. A native dialog (GTK's, for
+    // one) gets this from Qt only on its second showing, and then the same
+    // name every time after; Windows' takes only the name from the selection
+    // and the folder from the directory.
+    if (const QString last = QDir::fromNativeSeparators(lastFileName()); !last.isEmpty()) {
+        chooser.setDirectory(QFileInfo(last).absolutePath());
+        chooser.selectFile(last);
+    }
     if (chooser.exec() != QDialog::Accepted)
         return std::nullopt;
     const QStringList files = chooser.selectedFiles();

@@ -2,10 +2,10 @@
 
 #include "file_chooser.h"
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QString>
 
-class QFileDialog;
 class QWidget;
 
 namespace captiloom::window {
@@ -16,7 +16,9 @@ namespace captiloom::window {
 class DialogFileChooser : public FileChooser
 {
 public:
-    DialogFileChooser(QWidget *window, const QString &objectName);
+    // AcceptOpen picks a file to read; AcceptSave names a file to write,
+    // which need not exist yet.
+    DialogFileChooser(QWidget *window, const QString &objectName, QFileDialog::AcceptMode mode);
     ~DialogFileChooser() override;
 
 protected:
@@ -27,6 +29,7 @@ private:
 
     QWidget *m_window;
     QString m_objectName;
+    QFileDialog::AcceptMode m_mode;
     QPointer<QFileDialog> m_dialog;
 };
 

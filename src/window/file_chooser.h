@@ -19,6 +19,9 @@ public:
     QString fileName(const QString &description, const QString &pattern);
 
 protected:
+    // Empty until a showing gave a name.
+    const QString &lastFileName() const { return m_lastFileName; }
+
     // One showing: the chosen full path, or nothing when the user cancels.
     virtual std::optional<QString> ask(const QString &description, const QString &pattern) = 0;
 

@@ -1,9 +1,7 @@
 #include "fitted_label.h"
 
-#include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QPainter>
-#include <QTextBlock>
-#include <QTextCursor>
 
 #include <cmath>
 
@@ -13,6 +11,14 @@ namespace {
 
 // An empty line keeps the paragraphs apart without costing a whole line.
 constexpr qreal blankLinePercent = 35;
+// A line reaches down to the font's descent, below anything a CJK glyph
+// draws, and the boxes are whole pixels: a text at most this much taller
+// than its box loses nothing one could see, while a smaller font would set
+// it apart from its neighbours and cost a font load at start.
+constexpr qreal overhangPixels = 1;
+// Rounded from twips, a box may end on the first pixel of the control beside
+// it (the source label on its path box); the text stays clear of that pixel.
+constexpr int edgePixels = 1;
 constexpr qreal shrinkStep = 0.5;
 // Below this a Chinese character is no longer legible; clip rather than go on.
 constexpr qreal smallestPointSize = 7;
@@ -24,7 +30,6 @@ FittedLabel::FittedLabel(const QString &text, QWidget *parent)
 {
     setWordWrap(true);
     setTextFormat(Qt::PlainText);
-    m_document.setUndoRedoEnabled(false);
 }
 
 QFont FittedLabel::textFont() const
@@ -35,23 +40,38 @@ QFont FittedLabel::textFont() const
 
 int FittedLabel::heightForWidth(int width) const
 {
-    QTextDocument document;
-    layOut(document, textFont(), width);
-    return static_cast<int>(std::ceil(document.size().height()));
+    Paragraphs paragraphs;
+    return static_cast<int>(std::ceil(layOut(paragraphs, textFont(), width) - overhangPixels));
 }
 
-void FittedLabel::layOut(QTextDocument &document, const QFont &font, int width) const
+// Line by line, the way QLabel draws its own text: a rich-text document
+// would cost the window's start more than all its other text together.
+qreal FittedLabel::layOut(Paragraphs &paragraphs, const QFont &font, int width) const
 {
-    document.setDocumentMargin(0);
-    document.setDefaultFont(font);
-    document.setTextWidth(width);
-    document.setPlainText(text());
-    QTextBlockFormat blank;
-    blank.setLineHeight(blankLinePercent, QTextBlockFormat::ProportionalHeight);
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block.length() <= 1)
-            QTextCursor(block).mergeBlockFormat(blank);
+    paragraphs.clear();
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    const qreal blankHeight = QFontMetricsF(font, this).height() * blankLinePercent / 100;
+    qreal top = 0;
+    const QString whole = text();
+    for (QStringView line : QStringView(whole).split(u'\n')) {
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        if (line.isEmpty()) {
+            top += blankHeight;
+            continue;
+        }
+        QTextLayout &layout = paragraphs.emplace_back(line.toString(), font, this);
+        layout.setTextOption(option);
+        layout.beginLayout();
+        for (QTextLine row = layout.createLine(); row.isValid(); row = layout.createLine()) {
+            row.setLineWidth(width - edgePixels);
+            row.setPosition(QPointF(0, top));
+            top += row.height();
+        }
+        layout.endLayout();
     }
+    return top;
 }
 
 void FittedLabel::fit() const
@@ -65,9 +85,9 @@ void FittedLabel::fit() const
 
     m_textFont = font();
     for (;;) {
-        layOut(m_document, m_textFont, box.width());
+        const qreal height = layOut(m_paragraphs, m_textFont, box.width());
         const qreal smaller = m_textFont.pointSizeF() - shrinkStep;
-        if (m_document.size().height() <= box.height() || smaller < smallestPointSize)
+        if (height <= box.height() + overhangPixels || smaller < smallestPointSize)
             break;
         m_textFont.setPointSizeF(smaller);
     }
@@ -78,13 +98,10 @@ void FittedLabel::paintEvent(QPaintEvent *)
     fit();
     QPainter painter(this);
     const QRect box = contentsRect();
-    painter.translate(box.topLeft());
-    QAbstractTextDocumentLayout::PaintContext context;
-    context.palette = palette();
-    context.palette.setColor(QPalette::Text, palette().color(foregroundRole()));
-    context.clip = QRectF(0, 0, box.width(), box.height());
-    painter.setClipRect(context.clip);
-    m_document.documentLayout()->draw(&painter, context);
+    painter.setClipRect(box);
+    painter.setPen(palette().color(foregroundRole()));
+    for (const QTextLayout &paragraph : m_paragraphs)
+        paragraph.draw(&painter, box.topLeft());
 }
 
 } // namespace captiloom::window

@@ -3,7 +3,9 @@
 #include <QFont>
 #include <QLabel>
 #include <QSize>
-#include <QTextDocument>
+#include <QTextLayout>
+
+#include <deque>
 
 namespace captiloom::window {
 
@@ -23,17 +25,22 @@ public:
     QFont textFont() const;
 
     bool hasHeightForWidth() const override { return true; }
+    // The height the text needs at `width` in textFont(), less what it may
+    // leave hanging below its box.
     int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // One layout per line of the text that is not empty.
+    using Paragraphs = std::deque<QTextLayout>;
+
     void fit() const;
-    void layOut(QTextDocument &document, const QFont &font, int width) const;
+    qreal layOut(Paragraphs &paragraphs, const QFont &font, int width) const;
 
     // The fitted layout, redone whenever the text, font or box changed.
-    mutable QTextDocument m_document;
+    mutable Paragraphs m_paragraphs;
     mutable QFont m_textFont;
     mutable QString m_fittedText;
     mutable QFont m_fittedFont;

@@ -204,6 +204,10 @@ void TestConversionRun::sources_data()
     QTest::newRow("GBK 联通") << gbk(u"联通"_qs) << finished << block(1, first, gbk(u"联通"_qs));
     QTest::newRow("GBK 联") << gbk(u"联"_qs) << finished
                             << block(1, "00:00:12,440 --> 00:00:12,940", gbk(u"联"_qs));
+    // Valid UTF-8 too, as two Cyrillic letters.
+    QTest::newRow("GBK 谢谢") << gbk(u"谢谢"_qs) << finished << block(1, first, gbk(u"谢谢"_qs));
+    // Its first bytes spell a UTF-8 mark.
+    QTest::newRow("GBK 锘客") << gbk(u"锘客"_qs) << finished << block(1, first, gbk(u"锘客"_qs));
     QTest::newRow("UTF-8, 24 characters after 23")
         << QString(23, u'长').toUtf8() + "\r\n" + QString(24, u'长').toUtf8() << tooLong(2)
         << QByteArray();

@@ -82,6 +82,7 @@ private slots:
     void pathActions_data();
     void pathActions();
     void convertWritesTheDerivedOutput();
+    void realFileDialogIsWired_data();
     void realFileDialogIsWired();
     void exitButtonEndsTheProgram();
 };
@@ -288,40 +289,70 @@ void MainFormTest::convertWritesTheDerivedOutput()
              written.constData());
 }
 
+void MainFormTest::realFileDialogIsWired_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("dialogName");
+    QTest::addColumn<QString>("filter");
+    QTest::addColumn<QFileDialog::AcceptMode>("acceptMode");
+    QTest::addColumn<QString>("typed"); // a file that does not exist yet
+    // Native open dialogs have no name field and refuse a new file, so the
+    // output is named in a save dialog; the source is picked in an open one.
+    // clang-format off
+    QTest::newRow("source") << u"Command1"_s << u"Text1"_s << u"CommonDialog1"_s << u"Text Files(*.txt)"_s << QFileDialog::AcceptOpen << u"新 片头.txt"_s;
+    QTest::newRow("output") << u"Command2"_s << u"Text2"_s << u"CommonDialog2"_s << u"utf Files(*.utf)"_s << QFileDialog::AcceptSave << u"新 片头"_s;
+    // clang-format on
+}
+
 void MainFormTest::realFileDialogIsWired()
 {
+    QFETCH(QString, button);
+    QFETCH(QString, box);
+    QFETCH(QString, filter);
+    QFETCH(QString, typed);
     QTemporaryDir dir;
     MainForm form;
     form.show();
-    auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
-    auto *command1 = form.findChild<QPushButton *>(u"Command1"_s);
-    const QString chosen = QDir::toNativeSeparators(dir.filePath(u"新 片头.txt"_s));
+    auto *pathBox = form.findChild<QLineEdit *>(box);
+    auto *browse = form.findChild<QPushButton *>(button);
+    // Taken as typed: no extension added.
+    const QString chosen = QDir::toNativeSeparators(dir.filePath(typed));
 
     QPointer<QFileDialog> first;
     bool handled = false;
     whenModal<QFileDialog>(
         [&](QFileDialog *dialog) {
             first = dialog;
-            QCOMPARE(dialog->objectName(), u"CommonDialog1"_s);
-            QCOMPARE(dialog->nameFilters(), QStringList { u"Text Files(*.txt)"_s });
-            QCOMPARE(dialog->fileMode(), QFileDialog::AnyFile);
-            QVERIFY(dialog->defaultSuffix().isEmpty());
-            // A new name typed by the user: the file does not exist yet.
+            QTEST(dialog->objectName(), "dialogName");
+            QCOMPARE(dialog->nameFilters(), QStringList { filter });
+            QTEST(dialog->acceptMode(), "acceptMode");
+            // The conversion asks before replacing a file.
+            QVERIFY(dialog->testOption(QFileDialog::DontConfirmOverwrite));
             dialog->setDirectory(dir.path());
-            dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(u"新 片头.txt"_s);
-            static_cast<QDialog *>(dialog)->accept(); // as the Open button does
+            dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(typed);
+            static_cast<QDialog *>(dialog)->accept(); // as the Open or Save button does
         },
         &handled);
-    command1->click();
+    browse->click();
     QVERIFY(handled);
-    QCOMPARE(text1->text(), chosen);
+    QCOMPARE(pathBox->text(), chosen);
 
-    // Cancelling the same dialog later gives that choice back.
-    text1->setText(u"别的.txt"_s);
-    whenModal<QFileDialog>([&](QFileDialog *dialog) { QCOMPARE(dialog, first.data()); }, &handled);
-    command1->click();
+    // A native dialog forgets where it was between showings; reopened, the
+    // chooser still offers its last choice, and a cancel gives it back.
+    first->setDirectory(QDir::rootPath());
+    first->findChild<QLineEdit *>(u"fileNameEdit"_s)->clear();
+    pathBox->setText(u"别的"_s);
+    whenModal<QFileDialog>(
+        [&](QFileDialog *dialog) {
+            QCOMPARE(dialog, first.data());
+            QCOMPARE(dialog->directory(), QDir(dir.path()));
+            QCOMPARE(dialog->selectedFiles(), QStringList { QDir::fromNativeSeparators(chosen) });
+        },
+        &handled);
+    browse->click();
     QVERIFY(handled);
-    QCOMPARE(text1->text(), chosen);
+    QCOMPARE(pathBox->text(), chosen);
 }
 
 void MainFormTest::exitButtonEndsTheProgram()
