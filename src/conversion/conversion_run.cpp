@@ -138,7 +138,11 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
         failToRead(source);
         return false;
     }
-    DocumentWriter document;
+    // The document holds each text line, no longer than the source nor than
+    // the longest line in a code page of up to four bytes a character, and
+    // about 45 bytes more per block.
+    DocumentWriter document(std::min<qint64>(m_sourceBytes, LineCount * longestLine * 4)
+                            + LineCount * 48);
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
     ClockPair start { firstStartTime, firstStartMs };

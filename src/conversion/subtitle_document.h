@@ -13,13 +13,13 @@ namespace captiloom::conversion {
 class DocumentWriter
 {
 public:
+    // Room for a document of about this many bytes, made at once.
+    explicit DocumentWriter(qsizetype expectedSize = 0) { m_text.reserve(expectedSize); }
     // Appends: number CR LF, start " --> " end CR LF, text CR LF, CR LF.
     void appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end, QByteArrayView line);
     QByteArray take() { return std::move(m_text); }
 
 private:
-    void appendClock(ClockPair pair);
-
     QByteArray m_text;
 };
 

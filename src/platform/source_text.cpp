@@ -26,6 +26,25 @@ ByteOrderMark byteOrderMark(QByteArrayView head)
     return { SourceText::Encoding::CodePage, 0 };
 }
 
+qsizetype countCrs(QByteArrayView bytes)
+{
+    // memchr() finds the few CRs far faster than a loop looks at every byte.
+    qsizetype count = 0;
+    for (const char *at = bytes.data(), *end = at + bytes.size();
+         (at = static_cast<const char *>(std::memchr(at, '\r', end - at))); ++at)
+        ++count;
+    return count;
+}
+
+// By searching rather than counting, which the library does far faster.
+qsizetype countCrs(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype at = 0; (at = text.indexOf(u'\r', at)) >= 0; ++at)
+        ++count;
+    return count;
+}
+
 QStringDecoder unicodeDecoder(SourceText::Encoding encoding)
 {
     // Every line is decoded on its own, and the converter would take a U+FEFF
@@ -122,6 +141,8 @@ bool SourceText::fill()
         std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, rest);
     m_pos = 0;
     m_end = rest;
+    // The bytes moved: what was decoded ahead no longer lies where it did.
+    m_aheadByte = -1;
     const qint64 got = m_file.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (got < 0) {
         m_failed = true;
@@ -131,6 +152,7 @@ bool SourceText::fill()
         m_eof = true;
         return false;
     }
+
     if (m_counting)
         m_detector.feed(QByteArrayView(m_buffer.constData() + m_end, got));
     m_end += got;
@@ -138,12 +160,7 @@ bool SourceText::fill()
     return true;
 }
 
-qsizetype SourceText::unitSize() const
-{
-    return m_encoding == Encoding::Utf16LittleEndian || m_encoding == Encoding::Utf16BigEndian ? 2 : 1;
-}
-
-bool SourceText::isUnit(qsizetype at, char value) const
+inline bool SourceText::isUnit(qsizetype at, char value) const
 {
     switch (m_encoding) {
     case Encoding::Utf16LittleEndian:
@@ -157,7 +174,7 @@ bool SourceText::isUnit(qsizetype at, char value) const
     return m_buffer[at] == value;
 }
 
-qsizetype SourceText::findCr(qsizetype from) const
+inline qsizetype SourceText::findCr(qsizetype from) const
 {
     if (unitSize() == 1) {
         const void *hit = std::memchr(m_buffer.constData() + from, '\r', m_end - from);
@@ -178,42 +195,56 @@ void SourceText::keep(qsizetype from, qsizetype to)
     m_lineLength += to - from;
 }
 
+inline void SourceText::take(qsizetype from, qsizetype to, bool spanned)
+{
+    if (spanned) {
+        keep(from, to);
+        m_lineBytes = m_line;
+        m_lineStart = -1;
+    } else {
+        // Most lines lie whole in the buffer: handed out where they lie.
+        m_lineLength = to - from;
+        m_lineBytes = QByteArrayView(m_buffer.constData() + from, std::min(to - from, keptBytes));
+        m_lineStart = from;
+    }
+}
+
 bool SourceText::nextLine()
 {
     const qsizetype unit = unitSize();
-    m_line.resize(0);
-    m_lineLength = 0;
-    bool any = false;
+    bool spanned = false; // part of the line is kept in m_line already
     for (;;) {
-        if (m_end - m_pos < unit && !fill()) {
-            if (m_failed)
-                return false;
-            // A last odd byte of a UTF-16 file still belongs to the last line.
-            any = any || m_pos < m_end;
-            keep(m_pos, m_end);
-            m_pos = m_end;
-            return any;
-        }
-        if (m_end - m_pos < unit)
-            continue;
-        any = true;
         const qsizetype cr = findCr(m_pos);
-        if (cr < 0) {
-            // Leave a trailing half unit for the next fill.
-            const qsizetype whole = m_pos + (m_end - m_pos) / unit * unit;
-            keep(m_pos, whole);
-            m_pos = whole;
-            continue;
+        // A CR ends the line once the unit after it is read too, which may be
+        // the LF that belongs to it.
+        if (cr >= 0 && (m_end - cr >= 2 * unit || m_eof)) {
+            take(m_pos, cr, spanned);
+            m_pos = cr + unit;
+            if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
+                m_pos += unit;
+            return true;
         }
-        keep(m_pos, cr);
-        m_pos = cr + unit;
-        if (m_end - m_pos < unit)
-            fill();
-        if (m_failed)
+        if (m_eof) {
+            // The last line needs no terminator; a last odd byte of a UTF-16
+            // file still belongs to it.
+            if (m_pos == m_end && !spanned)
+                return false;
+            take(m_pos, m_end, spanned);
+            m_pos = m_end;
+            return true;
+        }
+        // Keep what the line has so far, but for a half unit or a CR that
+        // waits for its LF, and read on.
+        const qsizetype upTo = cr >= 0 ? cr : m_pos + (m_end - m_pos) / unit * unit;
+        if (!spanned && upTo > m_pos) {
+            spanned = true;
+            m_line.resize(0);
+            m_lineLength = 0;
+        }
+        keep(m_pos, upTo);
+        m_pos = upTo;
+        if (!fill() && m_failed)
             return false;
-        if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
-            m_pos += unit;
-        return true;
     }
 }
 
@@ -237,17 +268,58 @@ void SourceText::decode(QByteArrayView bytes)
     m_unicode.resetState();
 }
 
+QStringView SourceText::decodedAhead()
+{
+    // Setting the code page's converter going costs more than converting a
+    // short line, so the whole lines in the buffer are decoded in one call and
+    // split where their CRs are: a CR is never part of a multi-byte character,
+    // so each line's text is what decoding it alone gives. Should the text's
+    // CRs not match the bytes' after all, each line is decoded alone.
+    if (m_lineStart < 0 || m_encoding != Encoding::CodePage)
+        return {};
+    if (m_lineStart != m_aheadByte) {
+        m_ahead.clear();
+        const QByteArrayView rest(m_buffer.constData() + m_lineStart, m_end - m_lineStart);
+        const qsizetype lastCr = rest.lastIndexOf('\r');
+        if (lastCr < 0)
+            return {};
+        const QByteArrayView lines = rest.first(lastCr + 1);
+        m_codePage.decodeLine(lines, m_ahead);
+        if (countCrs(m_ahead) != countCrs(lines)) {
+            m_ahead.clear();
+            return {};
+        }
+        m_aheadText = 0;
+    }
+    const qsizetype cr = m_ahead.indexOf(u'\r', m_aheadText);
+    if (cr < 0)
+        return {};
+    const QStringView text = QStringView(m_ahead).sliced(m_aheadText, cr - m_aheadText);
+    // Past the CR, and past the LF when the line ended with CR LF.
+    m_aheadText = cr + (m_pos - (m_lineStart + m_lineLength));
+    m_aheadByte = m_pos;
+    return text;
+}
+
 bool SourceText::readLine(Line &line)
 {
     if (!nextLine())
         return false;
-    line.cut = m_lineLength > m_line.size();
-    decode(m_line);
-    line.text = m_text;
+    line.cut = m_lineLength > m_lineBytes.size();
+    line.bytes = m_lineBytes;
     line.unsavable.reset();
-    line.bytes = m_line;
-    if (m_encoding != Encoding::CodePage && !line.cut) {
-        line.unsavable = m_codePage.encode(m_text, m_encoded);
+    if (line.cut) {
+        decode(m_lineBytes);
+        line.text = m_text;
+        return true;
+    }
+    line.text = decodedAhead();
+    if (line.text.isNull() && !m_lineBytes.isEmpty()) {
+        decode(m_lineBytes);
+        line.text = m_text;
+    }
+    if (m_encoding != Encoding::CodePage) {
+        line.unsavable = m_codePage.encode(line.text, m_encoded);
         line.bytes = m_encoded;
     }
     return true;

@@ -68,10 +68,17 @@ public:
 private:
     bool fill();
     bool nextLine();
-    qsizetype unitSize() const;
+    qsizetype unitSize() const
+    {
+        return m_encoding == Encoding::Utf16LittleEndian || m_encoding == Encoding::Utf16BigEndian
+            ? 2
+            : 1;
+    }
     bool isUnit(qsizetype at, char value) const;
     qsizetype findCr(qsizetype from) const;
     void keep(qsizetype from, qsizetype to);
+    void take(qsizetype from, qsizetype to, bool spanned);
+    QStringView decodedAhead();
     void decode(QByteArrayView bytes);
     void startPass();
 
@@ -85,8 +92,13 @@ private:
     bool m_eof = false;
     bool m_failed = false;
     bool m_counting = false;
-    QByteArray m_line; // the current line's kept bytes
+    QByteArray m_line; // the kept bytes of a line that spanned reads
+    QByteArrayView m_lineBytes; // the current line's kept bytes
     qint64 m_lineLength = 0;
+    qsizetype m_lineStart = -1; // where it lies in the buffer, when it does
+    QString m_ahead; // the whole lines from m_aheadByte on, decoded
+    qsizetype m_aheadByte = -1;
+    qsizetype m_aheadText = 0; // where the next line's text starts in m_ahead
     QString m_text;
     QByteArray m_encoded;
     CodePage m_codePage;
