@@ -32,6 +32,26 @@ const std::bitset<0x10000> &gb2312Characters()
 
 } // namespace
 
+ByteOrderMark byteOrderMark(QByteArrayView head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        return { SourceEncoding::Utf8, 3 };
+    if (head.startsWith("\xFF\xFE"))
+        return { SourceEncoding::Utf16LittleEndian, 2 };
+    if (head.startsWith("\xFE\xFF"))
+        return { SourceEncoding::Utf16BigEndian, 2 };
+    return {};
+}
+
+ByteOrderMark decideEncoding(ByteOrderMark mark, const Utf8Detector &detector)
+{
+    if (mark.encoding == SourceEncoding::Utf8 && !detector.isValid())
+        mark = {};
+    if (mark.length == 0 && detector.isUtf8())
+        return { SourceEncoding::Utf8, 0 };
+    return mark;
+}
+
 void Utf8Detector::feed(QByteArrayView bytes)
 {
     for (qsizetype i = 0; i < bytes.size() && m_valid; ++i) {

@@ -4,6 +4,29 @@
 
 namespace captiloom::platform {
 
+enum class SourceEncoding {
+    CodePage,
+    Utf8,
+    Utf16LittleEndian,
+    Utf16BigEndian,
+};
+
+struct ByteOrderMark
+{
+    SourceEncoding encoding = SourceEncoding::CodePage;
+    qsizetype length = 0; // 0 when there is none
+};
+
+// A UTF-8 or UTF-16 byte-order mark at the start of a file.
+ByteOrderMark byteOrderMark(QByteArrayView head);
+
+class Utf8Detector;
+// A file's encoding, and the mark to skip: its mark's, or, without one, what
+// the detector made of all its bytes. A UTF-8 mark before bytes that are no
+// UTF-8 is no mark: GBK text that starts with 锘 and a hanzi of row BF spells
+// its three bytes.
+ByteOrderMark decideEncoding(ByteOrderMark mark, const Utf8Detector &detector);
+
 // Decides, from every byte of a file fed in order, whether a file without a
 // byte-order mark is UTF-8 or in the code page, in one pass and fixed memory.
 //

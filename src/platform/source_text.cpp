@@ -9,23 +9,6 @@ namespace {
 
 constexpr qsizetype chunkSize = 64 * 1024;
 
-struct ByteOrderMark
-{
-    SourceText::Encoding encoding;
-    qsizetype length;
-};
-
-ByteOrderMark byteOrderMark(QByteArrayView head)
-{
-    if (head.startsWith("\xEF\xBB\xBF"))
-        return { SourceText::Encoding::Utf8, 3 };
-    if (head.startsWith("\xFF\xFE"))
-        return { SourceText::Encoding::Utf16LittleEndian, 2 };
-    if (head.startsWith("\xFE\xFF"))
-        return { SourceText::Encoding::Utf16BigEndian, 2 };
-    return { SourceText::Encoding::CodePage, 0 };
-}
-
 qsizetype countCrs(QByteArrayView bytes)
 {
     // memchr() finds the few CRs far faster than a loop looks at every byte.
@@ -109,14 +92,9 @@ qint64 SourceText::countLines(qint64 limit)
     m_counting = false;
     if (m_failed)
         return -1;
-    // A UTF-8 mark before bytes that are no UTF-8 is no mark: GBK text that
-    // starts with 锘 and a hanzi of row BF spells its three bytes.
-    if (m_encoding == Encoding::Utf8 && !m_detector.isValid()) {
-        m_encoding = Encoding::CodePage;
-        m_markLength = 0;
-    }
-    if (m_markLength == 0 && m_detector.isUtf8())
-        m_encoding = Encoding::Utf8;
+    const ByteOrderMark found = decideEncoding(mark, m_detector);
+    m_encoding = found.encoding;
+    m_markLength = found.length;
     return count;
 }
 

@@ -22,12 +22,7 @@ namespace captiloom::platform {
 class SourceText
 {
 public:
-    enum class Encoding {
-        CodePage,
-        Utf8,
-        Utf16LittleEndian,
-        Utf16BigEndian,
-    };
+    using Encoding = SourceEncoding;
 
     struct Line
     {
