@@ -59,7 +59,10 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
     // not from whether this user may write, which root always may.
     std::optional<QFile::Permissions> lifted;
     if (old.isFile() && !old.permission(QFile::WriteOwner)) {
-        lifted = old.permissions();
+        // Without the "User" flags, which say what this user may do, not what
+        // the file's bits are: setting WriteUser back would set the owner's
+        // write bit on Unix.
+        lifted = old.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         QFile::setPermissions(path, *lifted | QFile::WriteOwner);
     }
 
