@@ -21,12 +21,10 @@ namespace {
 
 bool programRule(QByteArrayView bytes)
 {
-    const platform::ByteOrderMark mark = platform::detectByteOrderMark(bytes);
-    if (mark.length > 0)
-        return mark.encoding == platform::SourceEncoding::Utf8;
     platform::Utf8Detector detector;
     detector.feed(bytes);
-    return detector.isUtf8();
+    return platform::decideEncoding(platform::byteOrderMark(bytes), detector).encoding
+        == platform::SourceEncoding::Utf8;
 }
 
 bool strictRule(QByteArrayView bytes)
@@ -160,7 +158,7 @@ int main()
         if (marked)
             print(withMark);
         if (markLike > 0)
-            std::printf("  (%lld of the GBK texts start with 锘 and a hanzi of row BF: a UTF-8 "
+            std::printf("  (%lld of the GBK texts start with 锘 and a hanzi of row BF, a UTF-8 "
                         "byte-order mark's bytes)\n",
                         markLike);
     };
