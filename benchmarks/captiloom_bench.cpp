@@ -8,9 +8,9 @@
 #include "window_run.h"
 #include "workloads.h"
 
-#include "conversion/conversion_run.h"
-#include "platform/code_page.h"
-#include "window/main_form.h"
+#include "conversion_run.h"
+#include "code_page.h"
+#include "main_form.h"
 
 #include <QApplication>
 #include <QFile>

@@ -4,7 +4,7 @@
 // holding a non-ASCII character is UTF-8) and the uchardet library.
 
 #include "chinese_samples.h"
-#include "platform/source_encoding.h"
+#include "source_encoding.h"
 
 #include <QStringDecoder>
 
@@ -21,13 +21,10 @@ namespace {
 
 bool programRule(QByteArrayView bytes)
 {
-    // As the run decides: a UTF-8 mark counts only before valid UTF-8.
-    const platform::ByteOrderMark mark = platform::detectByteOrderMark(bytes);
     platform::Utf8Detector detector;
     detector.feed(bytes);
-    if (mark.length > 0 && (mark.encoding != platform::SourceEncoding::Utf8 || detector.isValid()))
-        return mark.encoding == platform::SourceEncoding::Utf8;
-    return detector.isUtf8();
+    return platform::decideEncoding(platform::byteOrderMark(bytes), detector).encoding
+        == platform::SourceEncoding::Utf8;
 }
 
 bool strictRule(QByteArrayView bytes)
@@ -161,7 +158,7 @@ int main()
         if (marked)
             print(withMark);
         if (markLike > 0)
-            std::printf("  (%lld of the GBK texts start with 锘 and a hanzi of row BF: a UTF-8 "
+            std::printf("  (%lld of the GBK texts start with 锘 and a hanzi of row BF, a UTF-8 "
                         "byte-order mark's bytes)\n",
                         markLike);
     };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/services.h"
+#include "services.h"
 
 namespace captiloom::bench {
 

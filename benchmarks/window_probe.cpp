@@ -7,8 +7,8 @@
 #include "first_idle.h"
 #include "window_run.h"
 
-#include "window/application_setup.h"
-#include "window/main_form.h"
+#include "application_setup.h"
+#include "main_form.h"
 
 #include <QApplication>
 

@@ -1,8 +1,8 @@
 #include "window_run.h"
 
-#include "conversion/conversion_run.h"
-#include "window/main_form.h"
-#include "window/window_services.h"
+#include "conversion_run.h"
+#include "main_form.h"
+#include "window_services.h"
 
 #include <QProgressBar>
 

@@ -1,11 +1,17 @@
+# A test that runs longer than this has failed; scripts/mutation-check
+# shortens it, since some faults make a test wait for ever.
+set(CAPTILOOM_TEST_TIMEOUT 300 CACHE STRING "Seconds after which a test counts as hung")
+
 # captiloom_add_test(<name> SOURCES <files...> LIBRARIES <targets...>)
 #
-# One QtTest executable per suite, registered with ctest under its own name.
-# Widget suites run on the offscreen platform so they need no display.
+# One QtTest executable per suite, registered with ctest under its own name,
+# with the shared test support (tests/support). Widget suites run on the
+# offscreen platform so they need no display.
 function(captiloom_add_test name)
     cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE Qt6::Test Captiloom::options ${ARG_LIBRARIES})
+    target_link_libraries(${name}
+        PRIVATE Qt6::Test Captiloom::options Captiloom::test_support ${ARG_LIBRARIES})
     add_test(NAME ${name} COMMAND ${name})
     set(environment QT_QPA_PLATFORM=offscreen QT_FORCE_STDERR_LOGGING=1)
     if(CAPTILOOM_SANITIZE)
@@ -19,5 +25,6 @@ function(captiloom_add_test name)
             LSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/lsan_suppressions.txt
             UBSAN_OPTIONS=print_stacktrace=1)
     endif()
-    set_tests_properties(${name} PROPERTIES ENVIRONMENT "${environment}" TIMEOUT 300)
+    set_tests_properties(${name} PROPERTIES
+        ENVIRONMENT "${environment}" TIMEOUT ${CAPTILOOM_TEST_TIMEOUT})
 endfunction()

@@ -1,5 +1,5 @@
-#include "window/application_setup.h"
-#include "window/main_form.h"
+#include "application_setup.h"
+#include "main_form.h"
 
 #include <QApplication>
 

@@ -4,14 +4,10 @@
 #include "subtitle_clock.h"
 #include "subtitle_document.h"
 
-#include "platform/code_page.h"
-#include "platform/file_system.h"
-#include "platform/line_decoder.h"
-#include "platform/line_reader.h"
-#include "platform/source_encoding.h"
+#include "file_system.h"
+#include "source_text.h"
 
 #include <QDir>
-#include <QFile>
 
 #include <limits>
 
@@ -19,8 +15,7 @@ namespace captiloom::conversion {
 
 namespace {
 
-using platform::LineReader;
-using platform::SourceEncoding;
+using platform::SourceText;
 
 // What the user reads; the leading spaces belong to the texts.
 constexpr QStringView noSourceText = u"          请选择源文件";
@@ -30,6 +25,9 @@ constexpr QStringView overwriteText = u"目标文件已存在，要覆盖吗？�
 constexpr QStringView overwriteTitle = u"覆盖确认";
 constexpr QStringView sameFileText = u"输出文件与源文件相同，请另选输出文件";
 constexpr QStringView finishedText = u"      恭喜，恭喜！ 转换成功！";
+
+// The line counter is a signed 16-bit number.
+constexpr qint64 largestLineCount = std::numeric_limits<qint16>::max();
 
 QString tooLongText(qint64 line)
 {
@@ -45,26 +43,12 @@ QString unsavableText(qint64 line, char32_t character)
         .arg(QStringView(QChar::fromUcs4(character)).toString());
 }
 
-QString shown(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
-// What the counting pass learns about the source.
-struct SourceFacts
-{
-    qint16 LineCount = 0;
-    qint64 bytes = 0;
-    platform::ByteOrderMark mark;
-    SourceEncoding encoding = SourceEncoding::CodePage;
-};
-
 class ConversionRun
 {
 public:
-    ConversionRun(const QString &sourcePath, const QString &outputPath, Services &services)
-        : m_sourcePath(sourcePath)
-        , m_outputPath(outputPath)
+    ConversionRun(QString sourcePath, QString outputPath, Services &services)
+        : m_sourcePath(std::move(sourcePath))
+        , m_outputPath(std::move(outputPath))
         , m_services(services)
     { }
 
@@ -72,16 +56,19 @@ public:
 
 private:
     bool checkPaths();
-    bool countLines(QFile &source, SourceFacts &facts);
-    bool generate(QFile &source, const SourceFacts &facts, QByteArray &SubtitleText);
+    bool countLines(SourceText &source);
+    bool generate(SourceText &source, QByteArray &SubtitleText);
     void stopAtLine(const QString &message);
     void fail(const QString &description) { m_services.reportFailure(description); }
-    void failToRead(const QFile &source);
+    void failToRead(const SourceText &source);
     void failChanged();
+    QString shown(const QString &path) const { return QDir::toNativeSeparators(path); }
 
-    const QString &m_sourcePath;
-    const QString &m_outputPath;
+    const QString m_sourcePath;
+    const QString m_outputPath;
     Services &m_services;
+    qint16 LineCount = 0;
+    qint64 m_sourceBytes = 0;
 };
 
 bool ConversionRun::checkPaths()
@@ -99,7 +86,7 @@ bool ConversionRun::checkPaths()
         return false;
     }
     // Replacing the output would replace the source before it is read.
-    if (m_sourcePath == m_outputPath || platform::sameFile(m_sourcePath, m_outputPath)) {
+    if (platform::sameFile(m_sourcePath, m_outputPath)) {
         m_services.showMessage(sameFileText.toString());
         return false;
     }
@@ -112,7 +99,7 @@ bool ConversionRun::checkPaths()
     return true;
 }
 
-void ConversionRun::failToRead(const QFile &source)
+void ConversionRun::failToRead(const SourceText &source)
 {
     fail(QStringLiteral("无法读取文件 %1：%2").arg(shown(m_sourcePath), source.errorString()));
 }
@@ -129,97 +116,60 @@ void ConversionRun::stopAtLine(const QString &message)
     m_services.endProgram();
 }
 
-bool ConversionRun::countLines(QFile &source, SourceFacts &facts)
+bool ConversionRun::countLines(SourceText &source)
 {
-    platform::Utf8Detector utf8;
-    LineReader reader(source);
-    reader.setChunkObserver([&utf8](QByteArrayView chunk) { utf8.feed(chunk); });
-    facts.mark = platform::detectByteOrderMark(reader.peek(3));
-    reader.setUnitWidth(platform::unitWidthFor(facts.mark.encoding));
-    reader.skip(facts.mark.length);
-
-    constexpr qint64 largestCount = std::numeric_limits<qint16>::max();
-    const qint64 lines = reader.countLines(largestCount);
-    if (reader.failed()) {
+    const qint64 lines = source.countLines(largestLineCount);
+    if (lines < 0) {
         failToRead(source);
         return false;
     }
-    if (lines > largestCount) {
+    if (lines > largestLineCount) {
         fail(QStringLiteral("源文件 %1 超过 32767 行，无法转换。").arg(shown(m_sourcePath)));
         return false;
     }
-    facts.LineCount = static_cast<qint16>(lines);
-    facts.bytes = reader.bytesConsumed();
-    // A UTF-8 mark before bytes that are no UTF-8 is no mark: GBK text that
-    // starts with 锘 and a hanzi of row BF spells its three bytes.
-    if (facts.mark.encoding == SourceEncoding::Utf8 && !utf8.isValid())
-        facts.mark = {};
-    facts.encoding = facts.mark.length > 0 ? facts.mark.encoding
-        : utf8.isUtf8()                    ? SourceEncoding::Utf8
-                                           : SourceEncoding::CodePage;
+    LineCount = static_cast<qint16>(lines);
+    m_sourceBytes = source.bytesRead();
     return true;
 }
 
-bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray &SubtitleText)
+bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
 {
-    if (!source.seek(0)) {
+    if (!source.rewind()) {
         failToRead(source);
         return false;
     }
-    LineReader reader(source);
-    reader.setUnitWidth(platform::unitWidthFor(facts.encoding));
-    reader.skip(facts.mark.length);
-
-    platform::CodePage codePage;
-    platform::SourceDecoder decoder(facts.encoding, codePage);
-    platform::LineDecoder lines(reader, decoder);
-
-    // Room for the whole document, so that it never moves while it grows:
-    // a line adds at most a block's frame and its own text, and the texts
-    // together are no longer than the source, nor than a line of the longest
-    // length each in a code page of up to four bytes a character.
-    const qint64 lineCount = facts.LineCount;
-    DocumentWriter document(std::min(facts.bytes, lineCount * longestLine * 4)
-                            + lineCount * largestBlockFrame);
-
+    // The document holds each text line, no longer than the source nor than
+    // the longest line in a code page of up to four bytes a character, and
+    // about 45 bytes more per block.
+    DocumentWriter document(std::min<qint64>(m_sourceBytes, LineCount * longestLine * 4)
+                            + LineCount * 48);
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
     ClockPair start { firstStartTime, firstStartMs };
-    QByteArray encoded;
-    const float maximum = facts.LineCount;
+    const float maximum = LineCount;
 
-    LineReader::Line line;
-    while (reader.readLine(line)) {
+    SourceText::Line line;
+    while (source.readLine(line)) {
         const qint64 lineNumber = BlankCount + SubtitleIndex;
-        if (lineNumber > facts.LineCount) {
+        if (lineNumber > LineCount) {
             failChanged();
             return false;
         }
-        if (line.length == 0) {
+        if (line.text.isEmpty()) {
             start.time = AdvanceForBlank(start.time);
             ++BlankCount;
             continue;
         }
-        if (line.cut) {
+        if (line.cut || line.text.size() > longestLine) {
             stopAtLine(tooLongText(lineNumber));
             return false;
         }
-        const QStringView text = lines.decode(line);
-        if (text.size() > longestLine) {
-            stopAtLine(tooLongText(lineNumber));
+        if (line.unsavable) {
+            stopAtLine(unsavableText(lineNumber, *line.unsavable));
             return false;
         }
-        QByteArrayView bytes = line.bytes;
-        if (!decoder.keepsBytes()) {
-            if (const auto bad = codePage.encode(text, encoded)) {
-                stopAtLine(unsavableText(lineNumber, *bad));
-                return false;
-            }
-            bytes = encoded;
-        }
-
-        const ClockPair end = AdvanceForLine(start.time, start.ms, text);
-        document.appendBlock(SubtitleIndex, start, end, bytes);
+        const ClockPair end = AdvanceForLine(start.time, start.ms, line.text);
+        document.appendBlock(SubtitleIndex, start, end, line.bytes);
         start = end;
 
         m_services.showProgress();
@@ -228,18 +178,17 @@ bool ConversionRun::generate(QFile &source, const SourceFacts &facts, QByteArray
         m_services.setProgressPosition(static_cast<float>(lineNumber));
         ++SubtitleIndex;
     }
-    if (reader.failed()) {
+    if (source.failed()) {
         failToRead(source);
         return false;
     }
     // Lines counted but not met again, or bytes that were not there before:
     // the file changed under us, and a document from half of each is no result.
-    if (BlankCount + SubtitleIndex - 1 != facts.LineCount
-        || reader.bytesConsumed() != facts.bytes) {
+    if (BlankCount + SubtitleIndex - 1 != LineCount || source.bytesRead() != m_sourceBytes) {
         failChanged();
         return false;
     }
-    SubtitleText = std::move(document.text());
+    SubtitleText = document.take();
     return true;
 }
 
@@ -247,17 +196,16 @@ void ConversionRun::run()
 {
     if (!checkPaths())
         return;
-
     QByteArray SubtitleText;
     {
-        QFile source(m_sourcePath);
-        if (!source.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            fail(QStringLiteral("无法打开文件 %1：%2")
-                     .arg(shown(m_sourcePath), source.errorString()));
+        // Open for both passes, so that a source deleted or replaced in
+        // between is still read whole; closed before the output is written.
+        SourceText source(m_sourcePath);
+        if (!source.open()) {
+            fail(QStringLiteral("无法打开文件 %1：%2").arg(shown(m_sourcePath), source.errorString()));
             return;
         }
-        SourceFacts facts;
-        if (!countLines(source, facts) || !generate(source, facts, SubtitleText))
+        if (!countLines(source) || !generate(source, SubtitleText))
             return;
     }
 
@@ -272,9 +220,9 @@ void ConversionRun::run()
 
 } // namespace
 
-void RunConversion(const QString &SourcePath, const QString &OutputPath, Services &services)
+void RunConversion(QString SourcePath, QString OutputPath, Services &services)
 {
-    ConversionRun(SourcePath, OutputPath, services).run();
+    ConversionRun(std::move(SourcePath), std::move(OutputPath), services).run();
 }
 
 } // namespace captiloom::conversion

@@ -10,6 +10,6 @@ class Services;
 // OutputPath, talking to the user only through `services`. Everything the
 // user needs to know, failures included, reaches them through those; the old
 // output file is never touched until the new one is complete.
-void RunConversion(const QString &SourcePath, const QString &OutputPath, Services &services);
+void RunConversion(QString SourcePath, QString OutputPath, Services &services);
 
 } // namespace captiloom::conversion

@@ -2,11 +2,6 @@
 
 namespace captiloom::conversion {
 
-QString applicationTitle()
-{
-    return QStringLiteral("CaptiloomV3.5");
-}
-
 Services::~Services() = default;
 
 } // namespace captiloom::conversion

@@ -4,10 +4,6 @@
 
 namespace captiloom::conversion {
 
-// The program's name with its version mark; titles every message that names
-// no title of its own, and the main window.
-QString applicationTitle();
-
 // What a conversion run needs from whoever shows it to the user. The run
 // knows nothing of widgets; the main window provides the real thing, tests a
 // recording fake.
@@ -19,7 +15,7 @@ public:
 
     virtual ~Services();
 
-    // A modal message. An empty title means the application title. With
+    // A modal message. An empty title means the program's own title. With
     // YesNo, Yes is the default button.
     virtual Answer showMessage(const QString &text, const QString &title = {},
                                Buttons buttons = Buttons::Ok, bool questionIcon = false) = 0;

@@ -1,52 +1,41 @@
 #include "subtitle_document.h"
 
-#include "digits.h"
-
-#include "platform/file_system.h"
+#include "file_system.h"
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 namespace captiloom::conversion {
 
 namespace {
 
+char *writeTwoDigits(char *out, unsigned value)
+{
+    *out++ = static_cast<char>('0' + value / 10);
+    *out++ = static_cast<char>('0' + value % 10);
+    return out;
+}
+
+// Writes "HH:MM:SS,mmm"; hours get a third digit and more only past 99.
 char *writeClock(char *out, ClockPair pair)
 {
-    out = pair.time.writeTo(out);
+    const qint64 total = pair.time.totalSeconds();
+    const qint64 hours = total / 3600;
+    if (hours > 99)
+        out = std::to_chars(out, out + 20, hours / 100).ptr;
+    // In 32 bits from here on: 64-bit divisions would cost as much as all the
+    // rest of a block.
+    const auto seconds = static_cast<unsigned>(total - hours * 3600);
+    const auto minutes = seconds / 60;
+    out = writeTwoDigits(out, static_cast<unsigned>(hours % 100));
+    *out++ = ':';
+    out = writeTwoDigits(out, minutes);
+    *out++ = ':';
+    out = writeTwoDigits(out, seconds - minutes * 60);
+    *out++ = ',';
     const auto ms = static_cast<unsigned>(pair.ms);
-    out[0] = ',';
-    out[1] = static_cast<char>('0' + ms / 100);
-    writeTwoDigits(out + 2, ms % 100);
-    return out + 4;
-}
-
-template<std::size_t size> char *writeText(char *out, const char (&text)[size])
-{
-    std::memcpy(out, text, size - 1);
-    return out + size - 1;
-}
-
-// The most a block can take beyond its text: a number of up to 20
-// characters, two clocks and the fixed parts.
-constexpr qsizetype largestFrame =
-    20 + 2 + (TimeText::maxWrittenSize + 4) + 5 + (TimeText::maxWrittenSize + 4) + 2 + 4;
-
-// Writes the block at `out`, which has room for largestFrame and the line, and
-// returns its end.
-char *writeBlock(char *out, qint64 SubtitleIndex, ClockPair start, ClockPair end,
-                 QByteArrayView line)
-{
-    out = std::to_chars(out, out + 20, SubtitleIndex).ptr;
-    out = writeText(out, "\r\n");
-    out = writeClock(out, start);
-    out = writeText(out, " --> ");
-    out = writeClock(out, end);
-    out = writeText(out, "\r\n");
-    if (!line.isEmpty())
-        std::memcpy(out, line.data(), line.size());
-    return writeText(out + line.size(), "\r\n\r\n");
+    *out++ = static_cast<char>('0' + ms / 100);
+    return writeTwoDigits(out, ms % 100);
 }
 
 } // namespace
@@ -54,29 +43,27 @@ char *writeBlock(char *out, qint64 SubtitleIndex, ClockPair start, ClockPair end
 void DocumentWriter::appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end,
                                  QByteArrayView line)
 {
-    const qsizetype room = largestFrame + line.size();
-    if (m_text.size() - m_used < room)
-        m_text.resize(std::max(2 * m_text.size(), m_used + room));
-    char *const at = m_text.data() + m_used;
-    m_used += writeBlock(at, SubtitleIndex, start, end, line) - at;
-}
-
-QByteArray &DocumentWriter::text()
-{
-    m_text.resize(m_used);
-    return m_text;
-}
-
-void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
-                 QByteArrayView line)
-{
-    // Written straight into the document's free room: with tens of thousands
-    // of blocks, the cost of general appends would be most of the cost of the
-    // document.
-    const qsizetype at = SubtitleText.size();
-    SubtitleText.resize(at + largestFrame + line.size());
-    char *const begin = SubtitleText.data() + at;
-    SubtitleText.resize(at + (writeBlock(begin, SubtitleIndex, start, end, line) - begin));
+    // Written straight into room at the document's end, trimmed after: with
+    // tens of thousands of blocks, general appends would cost more than all
+    // the rest of the document. The number, two clocks of up to 100 000 000
+    // hours and the fixed parts take less than 100 bytes.
+    constexpr qsizetype frame = 100;
+    const qsizetype at = m_text.size();
+    m_text.resize(at + frame + line.size());
+    char *const begin = m_text.data() + at;
+    char *out = std::to_chars(begin, begin + 20, SubtitleIndex).ptr;
+    *out++ = '\r';
+    *out++ = '\n';
+    out = writeClock(out, start);
+    for (const char c : { ' ', '-', '-', '>', ' ' })
+        *out++ = c;
+    out = writeClock(out, end);
+    *out++ = '\r';
+    *out++ = '\n';
+    out = std::copy(line.begin(), line.end(), out);
+    for (const char c : { '\r', '\n', '\r', '\n' })
+        *out++ = c;
+    m_text.truncate(out - m_text.constData());
 }
 
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText)

@@ -7,30 +7,20 @@
 
 namespace captiloom::conversion {
 
-// What a block adds to its text at most while its number stays below 100 000
-// and its clocks below 100 hours, as they do for any source the run accepts.
-inline constexpr qsizetype largestBlockFrame = 42;
-
-// The document is kept in the code page it will be written in, so that each
-// text line carries the source line's bytes unchanged, even bytes the code
-// page cannot decode.
-//
-// Appends: number CR LF, start " --> " end CR LF, text CR LF, CR LF.
-void AppendBlock(QByteArray &SubtitleText, qint64 SubtitleIndex, ClockPair start, ClockPair end,
-                 QByteArrayView line);
-
-// Appends blocks as AppendBlock does, into room made ahead of them, so that
-// a block costs no call to grow the document; text() trims the room away.
+// Builds the subtitle document block by block. The document is kept in the
+// code page it will be written in, so that each text line carries the source
+// line's bytes unchanged, even bytes the code page cannot decode.
 class DocumentWriter
 {
 public:
-    explicit DocumentWriter(qsizetype expectedSize = 0) { m_text.resize(expectedSize); }
+    // Room for a document of about this many bytes, made at once.
+    explicit DocumentWriter(qsizetype expectedSize = 0) { m_text.reserve(expectedSize); }
+    // Appends: number CR LF, start " --> " end CR LF, text CR LF, CR LF.
     void appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end, QByteArrayView line);
-    QByteArray &text();
+    QByteArray take() { return std::move(m_text); }
 
 private:
     QByteArray m_text;
-    qsizetype m_used = 0;
 };
 
 // Replaces whatever is at OutputPath with the document in one step. Returns

@@ -26,12 +26,6 @@ bool sameFile(const QString &first, const QString &second)
                                        QFileInfo(second).filesystemFilePath(), error);
 }
 
-bool clearDeletionMarks(const QString &path)
-{
-    const QFile::Permissions permissions = QFile::permissions(path);
-    return QFile::setPermissions(path, permissions | QFile::WriteOwner | QFile::WriteUser);
-}
-
 namespace {
 
 bool writeAll(QSaveFile &file, QByteArrayView bytes)
@@ -61,11 +55,15 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
 
     // The saver refuses to replace a file it may not write to; the user has
     // already agreed to the replacement, so lift the mark, and put it back if
-    // the new file never arrives.
+    // the new file never arrives. The mark is read from the file's own bits,
+    // not from whether this user may write, which root always may.
     std::optional<QFile::Permissions> lifted;
-    if (old.isFile() && !old.isWritable()) {
-        lifted = QFile::permissions(path);
-        clearDeletionMarks(path);
+    if (old.isFile() && !old.permission(QFile::WriteOwner)) {
+        // Without the "User" flags, which say what this user may do, not what
+        // the file's bits are: setting WriteUser back would set the owner's
+        // write bit on Unix.
+        lifted = old.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+        QFile::setPermissions(path, *lifted | QFile::WriteOwner);
     }
 
     QSaveFile file(path);

@@ -13,9 +13,6 @@ bool regularFileExists(const QString &path);
 // of it (relative, "..", symbolic links) or another hard link.
 bool sameFile(const QString &first, const QString &second);
 
-// Lifts the read-only mark that would stop a file from being replaced.
-bool clearDeletionMarks(const QString &path);
-
 // Puts `bytes` at `path` in one step: written to a temporary file beside it,
 // flushed to disk, then renamed over any old file. On failure the old file is
 // left as it was, with its marks, and no temporary file stays behind; the

@@ -1,36 +1,11 @@
 #include "source_encoding.h"
 
-#include "code_page.h"
+#include <QStringDecoder>
 
 #include <bitset>
 #include <cstring>
 
 namespace captiloom::platform {
-
-LineReader::UnitWidth unitWidthFor(SourceEncoding encoding)
-{
-    switch (encoding) {
-    case SourceEncoding::Utf16LittleEndian:
-        return LineReader::UnitWidth::Utf16LittleEndian;
-    case SourceEncoding::Utf16BigEndian:
-        return LineReader::UnitWidth::Utf16BigEndian;
-    case SourceEncoding::CodePage:
-    case SourceEncoding::Utf8:
-        break;
-    }
-    return LineReader::UnitWidth::Byte;
-}
-
-ByteOrderMark detectByteOrderMark(QByteArrayView head)
-{
-    if (head.startsWith("\xEF\xBB\xBF"))
-        return { SourceEncoding::Utf8, 3 };
-    if (head.startsWith("\xFF\xFE"))
-        return { SourceEncoding::Utf16LittleEndian, 2 };
-    if (head.startsWith("\xFE\xFF"))
-        return { SourceEncoding::Utf16BigEndian, 2 };
-    return {};
-}
 
 namespace {
 
@@ -56,6 +31,26 @@ const std::bitset<0x10000> &gb2312Characters()
 }
 
 } // namespace
+
+ByteOrderMark byteOrderMark(QByteArrayView head)
+{
+    if (head.startsWith("\xEF\xBB\xBF"))
+        return { SourceEncoding::Utf8, 3 };
+    if (head.startsWith("\xFF\xFE"))
+        return { SourceEncoding::Utf16LittleEndian, 2 };
+    if (head.startsWith("\xFE\xFF"))
+        return { SourceEncoding::Utf16BigEndian, 2 };
+    return {};
+}
+
+ByteOrderMark decideEncoding(ByteOrderMark mark, const Utf8Detector &detector)
+{
+    if (mark.encoding == SourceEncoding::Utf8 && !detector.isValid())
+        mark = {};
+    if (mark.length == 0 && detector.isUtf8())
+        return { SourceEncoding::Utf8, 0 };
+    return mark;
+}
 
 void Utf8Detector::feed(QByteArrayView bytes)
 {
@@ -125,55 +120,6 @@ void Utf8Detector::feed(QByteArrayView bytes)
         m_length = m_pending + 1;
         m_character = byte & (0x7F >> m_length);
     }
-}
-
-namespace {
-QStringDecoder unicodeDecoder(SourceEncoding encoding)
-{
-    // Every line is decoded on its own, and the converter would take a U+FEFF
-    // at the start of each for a byte-order mark and drop it: a character
-    // lost from the subtitle, or a line that vanishes from its block. The
-    // file's own mark is skipped before the first line.
-    const auto flags =
-        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
-    switch (encoding) {
-    case SourceEncoding::Utf16LittleEndian:
-        return QStringDecoder(QStringConverter::Utf16LE, flags);
-    case SourceEncoding::Utf16BigEndian:
-        return QStringDecoder(QStringConverter::Utf16BE, flags);
-    case SourceEncoding::Utf8:
-    case SourceEncoding::CodePage:
-        break;
-    }
-    return QStringDecoder(QStringConverter::Utf8, flags);
-}
-} // namespace
-
-SourceDecoder::SourceDecoder(SourceEncoding encoding, CodePage &codePage)
-    : m_encoding(encoding)
-    , m_codePage(codePage)
-    , m_unicode(unicodeDecoder(encoding))
-{ }
-
-void SourceDecoder::decodeLine(QByteArrayView bytes, QString &out)
-{
-    if (m_encoding == SourceEncoding::CodePage) {
-        m_codePage.decodeLine(bytes, out);
-        return;
-    }
-    // A lone last byte of a UTF-16 line is no character, and the converter
-    // drops it when the line holds nothing else, which would leave a block
-    // without text. Like any other bad byte it becomes a replacement
-    // character, so that it counts and is reported.
-    const bool oddByte =
-        unitWidthFor(m_encoding) != LineReader::UnitWidth::Byte && bytes.size() % 2 != 0;
-    const QByteArrayView whole = oddByte ? bytes.chopped(1) : bytes;
-    out.resize(m_unicode.requiredSpace(whole.size()) + 1);
-    QChar *end = m_unicode.appendToBuffer(out.data(), whole);
-    if (oddByte)
-        *end++ = QChar::ReplacementCharacter;
-    out.truncate(end - out.constData());
-    m_unicode.resetState();
 }
 
 } // namespace captiloom::platform

@@ -1,10 +1,6 @@
 #pragma once
 
-#include "line_reader.h"
-
 #include <QByteArrayView>
-#include <QString>
-#include <QStringDecoder>
 
 namespace captiloom::platform {
 
@@ -18,14 +14,18 @@ enum class SourceEncoding {
 struct ByteOrderMark
 {
     SourceEncoding encoding = SourceEncoding::CodePage;
-    qsizetype length = 0; // 0 when the head carries no mark
+    qsizetype length = 0; // 0 when there is none
 };
 
-// How the line reader must step through a source in this encoding.
-LineReader::UnitWidth unitWidthFor(SourceEncoding encoding);
+// A UTF-8 or UTF-16 byte-order mark at the start of a file.
+ByteOrderMark byteOrderMark(QByteArrayView head);
 
-// Looks at the first bytes of a file for a UTF-8 or UTF-16 byte-order mark.
-ByteOrderMark detectByteOrderMark(QByteArrayView head);
+class Utf8Detector;
+// A file's encoding, and the mark to skip: its mark's, or, without one, what
+// the detector made of all its bytes. A UTF-8 mark before bytes that are no
+// UTF-8 is no mark: GBK text that starts with 锘 and a hanzi of row BF spells
+// its three bytes.
+ByteOrderMark decideEncoding(ByteOrderMark mark, const Utf8Detector &detector);
 
 // Decides, from every byte of a file fed in order, whether a file without a
 // byte-order mark is UTF-8 or in the code page, in one pass and fixed memory.
@@ -64,23 +64,6 @@ private:
     char32_t m_character = 0;
     unsigned char m_low = 0x80; // allowed range of the next continuation byte
     unsigned char m_high = 0xBF;
-};
-
-// Decodes lines of a source in the encoding found for it.
-class CodePage;
-class SourceDecoder
-{
-public:
-    SourceDecoder(SourceEncoding encoding, CodePage &codePage);
-    void decodeLine(QByteArrayView bytes, QString &out);
-    SourceEncoding encoding() const { return m_encoding; }
-    // Lines of a code-page source go out as the very bytes that came in.
-    bool keepsBytes() const { return m_encoding == SourceEncoding::CodePage; }
-
-private:
-    SourceEncoding m_encoding;
-    CodePage &m_codePage;
-    QStringDecoder m_unicode;
 };
 
 } // namespace captiloom::platform

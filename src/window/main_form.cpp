@@ -1,12 +1,13 @@
 #include "main_form.h"
 
+#include "application_title.h"
 #include "derive_output_path.h"
 #include "dialog_file_chooser.h"
 #include "fitted_label.h"
 #include "window_services.h"
 
-#include "conversion/conversion_run.h"
-#include "conversion/services.h"
+#include "conversion_run.h"
+#include "services.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -70,7 +71,7 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     , m_commonDialog2(std::move(outputChooser))
 {
     setObjectName(u"MainForm"_s);
-    setWindowTitle(conversion::applicationTitle());
+    setWindowTitle(applicationTitle());
     resize(7560 / twipsPerPixel, 4830 / twipsPerPixel);
 
     m_label1 = place(new FittedLabel(u"源TXT文件"_s, this), u"Label1"_s, 120, 480, 855, 255);

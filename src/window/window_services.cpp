@@ -1,5 +1,7 @@
 #include "window_services.h"
 
+#include "application_title.h"
+
 #include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
@@ -50,7 +52,7 @@ conversion::Services::Answer WindowServices::showBox(QMessageBox::Icon icon, con
 {
     // The bar must show where the run stands while the user reads.
     showProgressNow();
-    QMessageBox box(icon, title.isEmpty() ? conversion::applicationTitle() : title, text,
+    QMessageBox box(icon, title.isEmpty() ? applicationTitle() : title, text,
                     QMessageBox::NoButton, &m_window);
     box.setTextFormat(Qt::PlainText);
     if (buttons == Buttons::YesNo) {

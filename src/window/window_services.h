@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/services.h"
+#include "services.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>

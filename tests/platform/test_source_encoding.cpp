@@ -1,5 +1,5 @@
 #include "chinese_samples.h"
-#include "platform/source_encoding.h"
+#include "source_encoding.h"
 
 #include <QTest>
 
@@ -9,16 +9,12 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What a run takes a source for: its byte-order mark, if the UTF-8 text
-// after a UTF-8 one is valid, or else the detector.
+// What a run takes a source for.
 bool readsAsUtf8(QByteArrayView bytes)
 {
-    const ByteOrderMark mark = detectByteOrderMark(bytes);
     Utf8Detector detector;
     detector.feed(bytes);
-    if (mark.length > 0 && (mark.encoding != SourceEncoding::Utf8 || detector.isValid()))
-        return mark.encoding == SourceEncoding::Utf8;
-    return detector.isUtf8();
+    return decideEncoding(byteOrderMark(bytes), detector).encoding == SourceEncoding::Utf8;
 }
 
 enum class Set { Singles, Level1Pairs, Fortunes, RandomMixes };

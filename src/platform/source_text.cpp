@@ -1,0 +1,306 @@
+#include "source_text.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace captiloom::platform {
+
+namespace {
+
+constexpr qsizetype chunkSize = 64 * 1024;
+
+qsizetype countCrs(QByteArrayView bytes)
+{
+    // memchr() finds the few CRs far faster than a loop looks at every byte.
+    qsizetype count = 0;
+    for (const char *at = bytes.data(), *end = at + bytes.size();
+         (at = static_cast<const char *>(std::memchr(at, '\r', end - at))); ++at)
+        ++count;
+    return count;
+}
+
+// By searching rather than counting, which the library does far faster.
+qsizetype countCrs(QStringView text)
+{
+    qsizetype count = 0;
+    for (qsizetype at = 0; (at = text.indexOf(u'\r', at)) >= 0; ++at)
+        ++count;
+    return count;
+}
+
+QStringDecoder unicodeDecoder(SourceText::Encoding encoding)
+{
+    // Every line is decoded on its own, and the converter would take a U+FEFF
+    // at the start of each for a byte-order mark and drop it: a character
+    // lost from the subtitle, or a line that vanishes from its block. The
+    // file's own mark is skipped before the first line.
+    const auto flags =
+        QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom;
+    switch (encoding) {
+    case SourceText::Encoding::Utf16LittleEndian:
+        return QStringDecoder(QStringConverter::Utf16LE, flags);
+    case SourceText::Encoding::Utf16BigEndian:
+        return QStringDecoder(QStringConverter::Utf16BE, flags);
+    case SourceText::Encoding::Utf8:
+    case SourceText::Encoding::CodePage:
+        break;
+    }
+    return QStringDecoder(QStringConverter::Utf8, flags);
+}
+
+} // namespace
+
+SourceText::SourceText(const QString &path)
+    : m_file(path)
+{
+    m_buffer.resize(chunkSize);
+    m_line.reserve(keptBytes);
+}
+
+bool SourceText::open()
+{
+    return m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+}
+
+void SourceText::startPass()
+{
+    m_pos = 0;
+    m_end = 0;
+    m_bytesRead = 0;
+    m_eof = false;
+    m_failed = false;
+    // The first chunk, and the byte-order mark in it stepped over.
+    fill();
+    m_pos = std::min(m_markLength, m_end);
+}
+
+qint64 SourceText::countLines(qint64 limit)
+{
+    m_detector = {};
+    m_counting = true;
+    m_markLength = 0;
+    m_encoding = Encoding::CodePage;
+    startPass();
+    const ByteOrderMark mark = byteOrderMark(QByteArrayView(m_buffer).first(m_end));
+    m_encoding = mark.encoding;
+    m_markLength = mark.length;
+    m_pos = std::min(m_markLength, m_end);
+
+    qint64 count = 0;
+    while (count <= limit && nextLine())
+        ++count;
+    m_counting = false;
+    if (m_failed)
+        return -1;
+    const ByteOrderMark found = decideEncoding(mark, m_detector);
+    m_encoding = found.encoding;
+    m_markLength = found.length;
+    return count;
+}
+
+bool SourceText::rewind()
+{
+    if (!m_file.seek(0)) {
+        m_failed = true;
+        return false;
+    }
+    m_unicode = unicodeDecoder(m_encoding);
+    startPass();
+    return !m_failed;
+}
+
+bool SourceText::fill()
+{
+    if (m_eof || m_failed)
+        return false;
+    // Keep an unfinished unit (half of a UTF-16 character) in front of the new bytes.
+    const qsizetype rest = m_end - m_pos;
+    if (rest > 0)
+        std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, rest);
+    m_pos = 0;
+    m_end = rest;
+    // The bytes moved: what was decoded ahead no longer lies where it did.
+    m_aheadByte = -1;
+    const qint64 got = m_file.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
+    if (got < 0) {
+        m_failed = true;
+        return false;
+    }
+    if (got == 0) {
+        m_eof = true;
+        return false;
+    }
+
+    if (m_counting)
+        m_detector.feed(QByteArrayView(m_buffer.constData() + m_end, got));
+    m_end += got;
+    m_bytesRead += got;
+    return true;
+}
+
+inline bool SourceText::isUnit(qsizetype at, char value) const
+{
+    switch (m_encoding) {
+    case Encoding::Utf16LittleEndian:
+        return m_buffer[at] == value && m_buffer[at + 1] == 0;
+    case Encoding::Utf16BigEndian:
+        return m_buffer[at] == 0 && m_buffer[at + 1] == value;
+    case Encoding::CodePage:
+    case Encoding::Utf8:
+        break;
+    }
+    return m_buffer[at] == value;
+}
+
+inline qsizetype SourceText::findCr(qsizetype from) const
+{
+    if (unitSize() == 1) {
+        const void *hit = std::memchr(m_buffer.constData() + from, '\r', m_end - from);
+        return hit ? static_cast<const char *>(hit) - m_buffer.constData() : -1;
+    }
+    for (qsizetype at = from; at + 1 < m_end; at += 2) {
+        if (isUnit(at, '\r'))
+            return at;
+    }
+    return -1;
+}
+
+void SourceText::keep(qsizetype from, qsizetype to)
+{
+    const qsizetype room = keptBytes - m_line.size();
+    if (room > 0)
+        m_line.append(m_buffer.constData() + from, std::min(room, to - from));
+    m_lineLength += to - from;
+}
+
+inline void SourceText::take(qsizetype from, qsizetype to, bool spanned)
+{
+    if (spanned) {
+        keep(from, to);
+        m_lineBytes = m_line;
+        m_lineStart = -1;
+    } else {
+        // Most lines lie whole in the buffer: handed out where they lie.
+        m_lineLength = to - from;
+        m_lineBytes = QByteArrayView(m_buffer.constData() + from, std::min(to - from, keptBytes));
+        m_lineStart = from;
+    }
+}
+
+bool SourceText::nextLine()
+{
+    const qsizetype unit = unitSize();
+    bool spanned = false; // part of the line is kept in m_line already
+    for (;;) {
+        const qsizetype cr = findCr(m_pos);
+        // A CR ends the line once the unit after it is read too, which may be
+        // the LF that belongs to it.
+        if (cr >= 0 && (m_end - cr >= 2 * unit || m_eof)) {
+            take(m_pos, cr, spanned);
+            m_pos = cr + unit;
+            if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
+                m_pos += unit;
+            return true;
+        }
+        if (m_eof) {
+            // The last line needs no terminator; a last odd byte of a UTF-16
+            // file still belongs to it.
+            if (m_pos == m_end && !spanned)
+                return false;
+            take(m_pos, m_end, spanned);
+            m_pos = m_end;
+            return true;
+        }
+        // Keep what the line has so far, but for a half unit or a CR that
+        // waits for its LF, and read on.
+        const qsizetype upTo = cr >= 0 ? cr : m_pos + (m_end - m_pos) / unit * unit;
+        if (!spanned && upTo > m_pos) {
+            spanned = true;
+            m_line.resize(0);
+            m_lineLength = 0;
+        }
+        keep(m_pos, upTo);
+        m_pos = upTo;
+        if (!fill() && m_failed)
+            return false;
+    }
+}
+
+void SourceText::decode(QByteArrayView bytes)
+{
+    if (m_encoding == Encoding::CodePage) {
+        m_codePage.decodeLine(bytes, m_text);
+        return;
+    }
+    // A lone last byte of a UTF-16 line is no character, and the converter
+    // drops it when the line holds nothing else, which would leave a block
+    // without text. Like any other bad byte it becomes a replacement
+    // character, so that it counts and is reported.
+    const bool oddByte = unitSize() == 2 && bytes.size() % 2 != 0;
+    const QByteArrayView whole = oddByte ? bytes.chopped(1) : bytes;
+    m_text.resize(m_unicode.requiredSpace(whole.size()) + 1);
+    QChar *end = m_unicode.appendToBuffer(m_text.data(), whole);
+    if (oddByte)
+        *end++ = QChar::ReplacementCharacter;
+    m_text.truncate(end - m_text.constData());
+    m_unicode.resetState();
+}
+
+QStringView SourceText::decodedAhead()
+{
+    // Setting the code page's converter going costs more than converting a
+    // short line, so the whole lines in the buffer are decoded in one call and
+    // split where their CRs are: a CR is never part of a multi-byte character,
+    // so each line's text is what decoding it alone gives. Should the text's
+    // CRs not match the bytes' after all, each line is decoded alone.
+    if (m_lineStart < 0 || m_encoding != Encoding::CodePage)
+        return {};
+    if (m_lineStart != m_aheadByte) {
+        m_ahead.clear();
+        const QByteArrayView rest(m_buffer.constData() + m_lineStart, m_end - m_lineStart);
+        const qsizetype lastCr = rest.lastIndexOf('\r');
+        if (lastCr < 0)
+            return {};
+        const QByteArrayView lines = rest.first(lastCr + 1);
+        m_codePage.decodeLine(lines, m_ahead);
+        if (countCrs(m_ahead) != countCrs(lines)) {
+            m_ahead.clear();
+            return {};
+        }
+        m_aheadText = 0;
+    }
+    const qsizetype cr = m_ahead.indexOf(u'\r', m_aheadText);
+    if (cr < 0)
+        return {};
+    const QStringView text = QStringView(m_ahead).sliced(m_aheadText, cr - m_aheadText);
+    // Past the CR, and past the LF when the line ended with CR LF.
+    m_aheadText = cr + (m_pos - (m_lineStart + m_lineLength));
+    m_aheadByte = m_pos;
+    return text;
+}
+
+bool SourceText::readLine(Line &line)
+{
+    if (!nextLine())
+        return false;
+    line.cut = m_lineLength > m_lineBytes.size();
+    line.bytes = m_lineBytes;
+    line.unsavable.reset();
+    if (line.cut) {
+        decode(m_lineBytes);
+        line.text = m_text;
+        return true;
+    }
+    line.text = decodedAhead();
+    if (line.text.isNull() && !m_lineBytes.isEmpty()) {
+        decode(m_lineBytes);
+        line.text = m_text;
+    }
+    if (m_encoding != Encoding::CodePage) {
+        line.unsavable = m_codePage.encode(line.text, m_encoded);
+        line.bytes = m_encoded;
+    }
+    return true;
+}
+
+} // namespace captiloom::platform

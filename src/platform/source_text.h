@@ -1,0 +1,104 @@
+#pragma once
+
+#include "code_page.h"
+#include "source_encoding.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringDecoder>
+
+#include <optional>
+
+namespace captiloom::platform {
+
+// A source text file, read twice: once to count its lines and learn its
+// encoding, once to hand the lines out.
+//
+// A line ends at CR LF or at a lone CR; a lone LF is an ordinary character,
+// the last line needs no terminator, and a final terminator does not start an
+// empty line. Memory stays bounded whatever the file holds: a line keeps only
+// its first bytes, enough to tell it is too long for a subtitle.
+class SourceText
+{
+public:
+    using Encoding = SourceEncoding;
+
+    struct Line
+    {
+        // The line as it goes into the subtitle file, in the code page: a
+        // code-page source's own bytes, even those the code page cannot
+        // decode; a Unicode source's text encoded.
+        QByteArrayView bytes;
+        // What the line's length is measured on: every byte that forms no
+        // character counts as one replacement character.
+        QStringView text;
+        // Longer than any subtitle; only its start was kept.
+        bool cut = false;
+        // A character of a Unicode source that the code page cannot hold.
+        std::optional<char32_t> unsavable;
+    };
+
+    // Bytes a line keeps: far more than the longest subtitle in any encoding.
+    static constexpr qsizetype keptBytes = 1024;
+
+    explicit SourceText(const QString &path);
+
+    bool open();
+    // Reads the whole file, finds its encoding and returns its number of
+    // lines, or stops once they are more than `limit`. -1 when reading fails.
+    qint64 countLines(qint64 limit);
+    // Back to the first line, to hand the lines out in the encoding found.
+    bool rewind();
+    // False at the end of the file, or when reading fails (see failed()).
+    bool readLine(Line &line);
+
+    bool failed() const { return m_failed; }
+    QString errorString() const { return m_file.errorString(); }
+    Encoding encoding() const { return m_encoding; }
+    // The bytes read since the file was opened or rewound, so that a caller
+    // can tell whether both passes read the same file.
+    qint64 bytesRead() const { return m_bytesRead; }
+
+private:
+    bool fill();
+    bool nextLine();
+    qsizetype unitSize() const
+    {
+        return m_encoding == Encoding::Utf16LittleEndian || m_encoding == Encoding::Utf16BigEndian
+            ? 2
+            : 1;
+    }
+    bool isUnit(qsizetype at, char value) const;
+    qsizetype findCr(qsizetype from) const;
+    void keep(qsizetype from, qsizetype to);
+    void take(qsizetype from, qsizetype to, bool spanned);
+    QStringView decodedAhead();
+    void decode(QByteArrayView bytes);
+    void startPass();
+
+    QFile m_file;
+    Encoding m_encoding = Encoding::CodePage;
+    qsizetype m_markLength = 0;
+    QByteArray m_buffer;
+    qsizetype m_pos = 0;
+    qsizetype m_end = 0;
+    qint64 m_bytesRead = 0;
+    bool m_eof = false;
+    bool m_failed = false;
+    bool m_counting = false;
+    QByteArray m_line; // the kept bytes of a line that spanned reads
+    QByteArrayView m_lineBytes; // the current line's kept bytes
+    qint64 m_lineLength = 0;
+    qsizetype m_lineStart = -1; // where it lies in the buffer, when it does
+    QString m_ahead; // the whole lines from m_aheadByte on, decoded
+    qsizetype m_aheadByte = -1;
+    qsizetype m_aheadText = 0; // where the next line's text starts in m_ahead
+    QString m_text;
+    QByteArray m_encoded;
+    CodePage m_codePage;
+    QStringDecoder m_unicode;
+    Utf8Detector m_detector;
+};
+
+} // namespace captiloom::platform
