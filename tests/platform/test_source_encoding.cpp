@@ -1,6 +1,9 @@
 #include "chinese_samples.h"
+#include "code_page.h"
 #include "source_encoding.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace captiloom;
@@ -30,6 +33,8 @@ private slots:
     void verdict();
     void misreads_data();
     void misreads();
+    void codePageFromLocale_data();
+    void codePageFromLocale();
 };
 
 void TestSourceEncoding::verdict_data()
@@ -124,6 +129,38 @@ void TestSourceEncoding::misreads()
     }
     QVERIFY2(utf8Misreads.isEmpty(), utf8Misreads.value(0).constData());
     QVERIFY2(gbkMisreads <= gbkAllowed, qPrintable(u"%1 of %2"_s.arg(gbkMisreads).arg(texts)));
+}
+
+void TestSourceEncoding::codePageFromLocale_data()
+{
+    QTest::addColumn<QByteArray>("locale");
+    QTest::addColumn<QByteArray>("codePage");
+    // A UTF-8 or plain ASCII locale says nothing about the files' code page.
+    QTest::newRow("UTF-8 locale") << QByteArray("C.UTF-8") << QByteArray("GBK");
+    QTest::newRow("C locale") << QByteArray("C") << QByteArray("GBK");
+    QTest::newRow("locale not installed") << QByteArray("xx_XX.NOPE") << QByteArray("GBK");
+    QTest::newRow("legacy locale") << QByteArray("zh_TW.BIG5") << QByteArray("BIG5");
+}
+
+void TestSourceEncoding::codePageFromLocale()
+{
+    QFETCH(QByteArray, locale);
+    // The legacy locale is compiled into a private folder: no root needed.
+    QTemporaryDir locales;
+    if (locale == "zh_TW.BIG5") {
+        QProcess localedef;
+        localedef.start(u"localedef"_s, { u"-i"_s, u"zh_TW"_s, u"-f"_s, u"BIG5"_s,
+                                          locales.filePath(u"zh_TW.BIG5"_s) });
+        QVERIFY2(localedef.waitForFinished(60000) && localedef.exitCode() == 0,
+                 "localedef could not build zh_TW.BIG5 (package locales)");
+    }
+    const QByteArray previous = qgetenv("LC_ALL");
+    qputenv("LOCPATH", QFile::encodeName(locales.path()));
+    qputenv("LC_ALL", locale);
+    const QByteArray name = CodePage::systemName();
+    qputenv("LC_ALL", previous);
+    qunsetenv("LOCPATH");
+    QTEST(name, "codePage");
 }
 
 QTEST_GUILESS_MAIN(TestSourceEncoding)
