@@ -17,11 +17,13 @@
 
 namespace captiloom::samples {
 
-struct Hanzi
+// A text in GBK and in UTF-8.
+struct Text
 {
     QByteArray gbk;
     QByteArray utf8;
 };
+using Hanzi = Text;
 
 constexpr qsizetype level1Count = 3755;
 
@@ -46,13 +48,6 @@ inline QList<Hanzi> gb2312Hanzi()
     }
     return hanzi;
 }
-
-// A text in GBK and in UTF-8.
-struct Text
-{
-    QByteArray gbk;
-    QByteArray utf8;
-};
 
 // The lines of fortunes-zh's texts (prose, Tang and Song poems) cut into
 // subtitle lines of at most 23 characters, without colour codes, separators,
@@ -82,7 +77,7 @@ inline QList<Text> fortuneLines()
     return lines;
 }
 
-// Calls visit(gbk, utf8) with every text of a set.
+// Each calls visit(gbk, utf8) with every text of a set.
 template<typename Visit> void forEachSingle(const QList<Hanzi> &hanzi, Visit visit)
 {
     for (const Hanzi &one : hanzi)
