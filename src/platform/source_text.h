@@ -55,7 +55,6 @@ public:
 
     bool failed() const { return m_failed; }
     QString errorString() const { return m_file.errorString(); }
-    Encoding encoding() const { return m_encoding; }
     // The bytes read since the file was opened or rewound, so that a caller
     // can tell whether both passes read the same file.
     qint64 bytesRead() const { return m_bytesRead; }
