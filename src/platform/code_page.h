@@ -20,7 +20,6 @@ public:
 
     explicit CodePage(const QByteArray &name = systemName());
 
-    QByteArray name() const { return m_name; }
 
     // Decodes one line. Bytes that do not form a character, an incomplete
     // sequence at the very end included, each come out as a replacement
