@@ -20,7 +20,6 @@ public:
 
     explicit CodePage(const QByteArray &name = systemName());
 
-
     // Decodes one line. Bytes that do not form a character, an incomplete
     // sequence at the very end included, each come out as a replacement
     // character, so every byte of a line counts towards its length.
