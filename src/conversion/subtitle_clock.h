@@ -50,10 +50,9 @@ inline TimeText AddSeconds(TimeText timeText, qint64 seconds)
 inline int LineSeconds(QStringView line)
 {
     const double b = 2.0 * static_cast<double>(line.size());
-    double seconds = std::nearbyint(b * 2 / 14);
-    if (b > 24)
-        seconds = std::nearbyint(b * 2 / 16);
-    return static_cast<int>(seconds);
+    // The divisor is worked out rather than chosen: which one a line gets
+    // follows no pattern, and a wrong guess costs more than the arithmetic.
+    return static_cast<int>(std::nearbyint(b * 2 / (14.0 + 2.0 * (b > 24))));
 }
 
 inline TimeText AdvanceForBlank(TimeText StartTime)

@@ -3,17 +3,29 @@
 #include "file_system.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
+#include <cstring>
 
 namespace captiloom::conversion {
 
 namespace {
 
+// "00" to "99": looking two digits up costs a fraction of working them out,
+// and a document has four numbers of two digits for each of its lines.
+constexpr std::array<char, 200> digitPairs = [] {
+    std::array<char, 200> pairs {};
+    for (int i = 0; i < 100; ++i) {
+        pairs[2 * i] = static_cast<char>('0' + i / 10);
+        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+}();
+
 char *writeTwoDigits(char *out, unsigned value)
 {
-    *out++ = static_cast<char>('0' + value / 10);
-    *out++ = static_cast<char>('0' + value % 10);
-    return out;
+    std::memcpy(out, digitPairs.data() + 2 * value, 2);
+    return out + 2;
 }
 
 // Writes "HH:MM:SS,mmm"; hours get a third digit and more only past 99.
@@ -34,8 +46,9 @@ char *writeClock(char *out, ClockPair pair)
     out = writeTwoDigits(out, seconds - minutes * 60);
     *out++ = ',';
     const auto ms = static_cast<unsigned>(pair.ms);
-    *out++ = static_cast<char>('0' + ms / 100);
-    return writeTwoDigits(out, ms % 100);
+    const unsigned hundreds = ms / 100;
+    *out++ = static_cast<char>('0' + hundreds);
+    return writeTwoDigits(out, ms - hundreds * 100);
 }
 
 } // namespace
@@ -43,14 +56,15 @@ char *writeClock(char *out, ClockPair pair)
 void DocumentWriter::appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end,
                                  QByteArrayView line)
 {
-    // Written straight into room at the document's end, trimmed after: with
-    // tens of thousands of blocks, general appends would cost more than all
-    // the rest of the document. The number, two clocks of up to 100 000 000
-    // hours and the fixed parts take less than 100 bytes.
+    // Written straight into room made ahead: with tens of thousands of
+    // blocks, general appends, or even growing the text by each block, would
+    // cost more than all the rest of the document. The number, two clocks of
+    // up to 100 000 000 hours and the fixed parts take less than 100 bytes.
     constexpr qsizetype frame = 100;
-    const qsizetype at = m_text.size();
-    m_text.resize(at + frame + line.size());
-    char *const begin = m_text.data() + at;
+    const qsizetype needed = m_size + frame + line.size();
+    if (needed > m_text.size())
+        m_text.resize(std::max(needed, 2 * m_text.size()));
+    char *const begin = m_text.data() + m_size;
     char *out = std::to_chars(begin, begin + 20, SubtitleIndex).ptr;
     *out++ = '\r';
     *out++ = '\n';
@@ -63,7 +77,14 @@ void DocumentWriter::appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPai
     out = std::copy(line.begin(), line.end(), out);
     for (const char c : { '\r', '\n', '\r', '\n' })
         *out++ = c;
-    m_text.truncate(out - m_text.constData());
+    m_size = out - m_text.constData();
+}
+
+QByteArray DocumentWriter::take()
+{
+    m_text.truncate(m_size);
+    m_size = 0;
+    return std::move(m_text);
 }
 
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText)

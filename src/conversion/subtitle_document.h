@@ -14,13 +14,14 @@ class DocumentWriter
 {
 public:
     // Room for a document of about this many bytes, made at once.
-    explicit DocumentWriter(qsizetype expectedSize = 0) { m_text.reserve(expectedSize); }
+    explicit DocumentWriter(qsizetype expectedSize = 0) { m_text.resize(expectedSize); }
     // Appends: number CR LF, start " --> " end CR LF, text CR LF, CR LF.
     void appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end, QByteArrayView line);
-    QByteArray take() { return std::move(m_text); }
+    QByteArray take();
 
 private:
-    QByteArray m_text;
+    QByteArray m_text; // the document, then room
+    qsizetype m_size = 0;
 };
 
 // Replaces whatever is at OutputPath with the document in one step. Returns

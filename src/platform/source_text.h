@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringDecoder>
 
+#include <memory>
 #include <optional>
 
 namespace captiloom::platform {
@@ -62,6 +63,7 @@ public:
 private:
     bool fill();
     bool nextLine();
+    qsizetype passWholeLines();
     qsizetype unitSize() const
     {
         return m_encoding == Encoding::Utf16LittleEndian || m_encoding == Encoding::Utf16BigEndian
@@ -69,7 +71,8 @@ private:
             : 1;
     }
     bool isUnit(qsizetype at, char value) const;
-    qsizetype findCr(qsizetype from) const;
+    void findCrs();
+    qsizetype findCr(qsizetype from);
     void keep(qsizetype from, qsizetype to);
     void take(qsizetype from, qsizetype to, bool spanned);
     QStringView decodedAhead();
@@ -86,11 +89,20 @@ private:
     bool m_eof = false;
     bool m_failed = false;
     bool m_counting = false;
+    // Where the CRs in the buffer lie, found once per read rather than once
+    // per line, and the first one not yet passed.
+    std::unique_ptr<qsizetype[]> m_crs;
+    qsizetype m_crCount = 0;
+    qsizetype m_nextCr = 0;
+    bool m_crsFound = false;
     QByteArray m_line; // the kept bytes of a line that spanned reads
     QByteArrayView m_lineBytes; // the current line's kept bytes
     qint64 m_lineLength = 0;
     qsizetype m_lineStart = -1; // where it lies in the buffer, when it does
     QString m_ahead; // the whole lines from m_aheadByte on, decoded
+    std::unique_ptr<qsizetype[]> m_aheadCrs; // where their CRs lie in m_ahead
+    qsizetype m_aheadCrCount = 0;
+    qsizetype m_aheadLine = 0; // the next line's CR in m_aheadCrs
     qsizetype m_aheadByte = -1;
     qsizetype m_aheadText = 0; // where the next line's text starts in m_ahead
     QString m_text;
