@@ -93,8 +93,8 @@ void CodePage::decodeLine(QByteArrayView bytes, QString &out)
 
 std::optional<char32_t> CodePage::encode(QStringView text, QByteArray &out)
 {
-    // Without WC_NO_BEST_FIT_CHARS Windows writes a look-alike, such as "a"
-    // for "ā", without saying so.
+    // Without WC_NO_BEST_FIT_CHARS Windows writes a look-alike, such as "A"
+    // for "À", without saying so.
     const auto convert = [this](QStringView part, char *to, int room, BOOL *lossy) {
         return part.isEmpty() ? 0
                               : WideCharToMultiByte(m_codePage, WC_NO_BEST_FIT_CHARS, wide(part),
