@@ -5,6 +5,7 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
+#include <bitset>
 #include <optional>
 
 namespace captiloom::platform {
@@ -13,9 +14,10 @@ namespace captiloom::platform {
 class CodePage
 {
 public:
-    // The Windows ANSI code page there; elsewhere the locale's codeset when it is
-    // a legacy multi-byte or 8-bit set, and GBK when the locale uses UTF-8 or
-    // plain ASCII, which cannot be what a Chinese user saved the file in.
+    // The Windows ANSI code page there, as "windows-936"; elsewhere the locale's
+    // codeset when it is a legacy multi-byte or 8-bit set. GBK when the system
+    // uses UTF-8 or plain ASCII, which cannot be what a Chinese user saved the
+    // file in.
     static QByteArray systemName();
 
     explicit CodePage(const QByteArray &name = systemName());
@@ -30,10 +32,17 @@ public:
     std::optional<char32_t> encode(QStringView text, QByteArray &out);
 
 private:
+#ifdef Q_OS_WIN
+    // Windows converts its code pages itself; a Qt without ICU knows none of
+    // them but through its System converter, whose errors are its own.
+    unsigned m_codePage;
+    std::bitset<256> m_leadBytes;
+#else
     QByteArray m_name;
     QStringDecoder m_decoder;
     QStringEncoder m_encoder;
     QByteArray m_scratch;
+#endif
 };
 
 } // namespace captiloom::platform

@@ -1,7 +1,12 @@
 #include "file_system.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 #include <filesystem>
 #include <optional>
@@ -54,9 +59,22 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
         return QStringLiteral("不是普通文件");
 
     // The saver refuses to replace a file it may not write to; the user has
-    // already agreed to the replacement, so lift the mark, and put it back if
-    // the new file never arrives. The mark is read from the file's own bits,
-    // not from whether this user may write, which root always may.
+    // already agreed to the replacement, so lift the marks, and put them back
+    // if the new file never arrives.
+#ifdef Q_OS_WIN
+    // Windows refuses to rename over a read-only file, and some of its ways
+    // of replacing one over a hidden or system file too; the new file is
+    // made without them.
+    const QString nativePath = QDir::toNativeSeparators(path);
+    const auto native = reinterpret_cast<const wchar_t *>(nativePath.utf16());
+    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const DWORD marks = old.isFile() ? GetFileAttributesW(native) : INVALID_FILE_ATTRIBUTES;
+    const bool lifted = marks != INVALID_FILE_ATTRIBUTES && (marks & blocking) != 0;
+    if (lifted)
+        SetFileAttributesW(native, (marks & ~blocking) ? marks & ~blocking : FILE_ATTRIBUTE_NORMAL);
+#else
+    // The mark is read from the file's own bits, not from whether this user
+    // may write, which root always may.
     std::optional<QFile::Permissions> lifted;
     if (old.isFile() && !old.permission(QFile::WriteOwner)) {
         // Without the "User" flags, which say what this user may do, not what
@@ -65,6 +83,7 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
         lifted = old.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
         QFile::setPermissions(path, *lifted | QFile::WriteOwner);
     }
+#endif
 
     QSaveFile file(path);
     const bool written = file.open(QIODevice::WriteOnly) && writeAll(file, bytes) && file.commit();
@@ -72,8 +91,13 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
         return {};
     QString reason = file.errorString();
     file.cancelWriting();
+#ifdef Q_OS_WIN
+    if (lifted)
+        SetFileAttributesW(native, marks);
+#else
     if (lifted)
         QFile::setPermissions(path, *lifted);
+#endif
     return reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
 }
 

@@ -1,6 +1,6 @@
 #include "source_encoding.h"
 
-#include <QStringDecoder>
+#include "code_page.h"
 
 #include <bitset>
 #include <cstring>
@@ -9,22 +9,45 @@ namespace captiloom::platform {
 
 namespace {
 
-// The 7 445 characters of GB2312, learnt once from its converter.
+// The 7 445 characters of GB2312, learnt once from the GBK converter, which
+// Windows has without ICU: GBK keeps GB2312's cells and fills its empty ones,
+// with private-use characters or, in these few, with characters of its own.
+bool isGbkOnly(int cell)
+{
+    return (cell >= 0xA2A1 && cell <= 0xA2AA) || (cell >= 0xA6E0 && cell <= 0xA6F5)
+        || (cell >= 0xA8BB && cell <= 0xA8C0) || (cell >= 0xD7FA && cell <= 0xD7FE);
+}
+
+// The cells whose character GB2312 and GBK tell otherwise.
+char16_t gb2312Reading(int cell, char16_t gbk)
+{
+    switch (cell) {
+    case 0xA1A4:
+        return u'\u30FB';
+    case 0xA1AA:
+        return u'\u2015';
+    case 0xA3A7:
+        return u'\u00B4';
+    }
+    return gbk;
+}
+
 const std::bitset<0x10000> &gb2312Characters()
 {
     static const std::bitset<0x10000> characters = [] {
-        QByteArray cells;
+        CodePage gbk(QByteArrayLiteral("GBK"));
+        std::bitset<0x10000> set;
+        QString text;
         for (int lead = 0xA1; lead <= 0xF7; ++lead) {
             for (int trail = 0xA1; trail <= 0xFE; ++trail) {
-                cells.append(char(lead));
-                cells.append(char(trail));
+                const char cell[] = { char(lead), char(trail) };
+                gbk.decodeLine(QByteArrayView(cell, 2), text);
+                const int code = (lead << 8) | trail;
+                if (text.size() == 1 && text[0].category() != QChar::Other_PrivateUse
+                    && !isGbkOnly(code))
+                    set.set(gb2312Reading(code, text[0].unicode()));
             }
         }
-        // Its empty cells come out as private-use characters, none of which
-        // could pass for GBK in UTF-8.
-        std::bitset<0x10000> set;
-        for (const QChar character : QString(QStringDecoder("GB2312").decode(cells)))
-            set.set(character.unicode());
         return set;
     }();
     return characters;

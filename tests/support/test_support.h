@@ -97,6 +97,8 @@ public:
     {
         QDir::setCurrent(path());
     }
+    // Windows keeps the current folder from being removed.
+    ~TemporaryFolder() { QDir::setCurrent(QDir::rootPath()); }
     // Everything in it, hidden files and FIFOs included.
     QStringList entries() const
     {
