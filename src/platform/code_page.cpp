@@ -165,8 +165,9 @@ QByteArray CodePage::systemName()
 CodePage::CodePage(const QByteArray &name)
     : m_name(isUsable(name) ? name : fallbackName)
     , m_decoder(m_name.constData(), QStringConverter::Flag::Stateless)
-    , m_encoder(m_name.constData(), QStringConverter::Flag::Stateless)
-{ }
+{
+    m_encoder.emplace(m_name.constData(), QStringConverter::Flag::Stateless);
+}
 
 void CodePage::decodeLine(QByteArrayView bytes, QString &out)
 {
@@ -185,13 +186,16 @@ void CodePage::decodeLine(QByteArrayView bytes, QString &out)
 std::optional<char32_t> CodePage::encode(QStringView text, QByteArray &out)
 {
     // One encoder for every line: setting one up costs more than a line.
-    out.resize(m_encoder.requiredSpace(text.size()));
-    out.truncate(m_encoder.appendToBuffer(out.data(), text) - out.constData());
-    m_encoder.resetState();
-    if (!m_encoder.hasError())
+    out.resize(m_encoder->requiredSpace(text.size()));
+    out.truncate(m_encoder->appendToBuffer(out.data(), text) - out.constData());
+    m_encoder->resetState();
+    if (!m_encoder->hasError())
         return std::nullopt;
-    // Resetting leaves an ICU converter's error count standing.
-    m_encoder = QStringEncoder(m_name.constData(), QStringConverter::Flag::Stateless);
+    // Resetting leaves an ICU converter's error count standing, so a new one
+    // is made, in place: ICU keeps the address of the converter's state, and
+    // a converter assigned from a temporary would report to one that is gone,
+    // passing the next unsavable text as saved.
+    m_encoder.emplace(m_name.constData(), QStringConverter::Flag::Stateless);
 
     // Find the culprit one character at a time; this path runs once per failed run.
     for (qsizetype i = 0; i < text.size();) {

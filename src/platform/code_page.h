@@ -21,6 +21,8 @@ public:
     static QByteArray systemName();
 
     explicit CodePage(const QByteArray &name = systemName());
+    // The converters' states must stay where they were made.
+    Q_DISABLE_COPY_MOVE(CodePage)
 
     // Decodes one line. Bytes that do not form a character, an incomplete
     // sequence at the very end included, each come out as a replacement
@@ -40,7 +42,7 @@ private:
 #else
     QByteArray m_name;
     QStringDecoder m_decoder;
-    QStringEncoder m_encoder;
+    std::optional<QStringEncoder> m_encoder;
     QByteArray m_scratch;
 #endif
 };
