@@ -65,8 +65,11 @@ QPushButton *button(const QString &caption, QWidget *window)
 // draws Chinese in, so that what is measured is what is drawn.
 QFont fontWithChinese(const QFont &font)
 {
-    if (QFontDatabase::writingSystems(QFontInfo(font).family())
-            .contains(QFontDatabase::SimplifiedChinese))
+    const QString family = QFontInfo(font).family();
+    // No family at all: the system has no font (Qt's offscreen platform on
+    // Windows), and a raw font of Qt's stand-in has no name to ask for.
+    if (family.isEmpty()
+        || QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
         return font;
     QTextLayout layout(u"提示"_s, font);
     layout.beginLayout();
