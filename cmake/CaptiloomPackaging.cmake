@@ -3,7 +3,13 @@
 # that `cpack -G DEB` builds from that installation.
 include(GNUInstallDirs)
 
-install(TARGETS captiloom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(WIN32)
+    # Windows programs keep their DLLs, plugins and translations in their
+    # own folder: the zip is that folder.
+    install(TARGETS captiloom RUNTIME DESTINATION .)
+else()
+    install(TARGETS captiloom RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 
 if(UNIX AND NOT APPLE)
     install(FILES ${PROJECT_SOURCE_DIR}/data/captiloom.desktop
@@ -70,5 +76,12 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
 # Without it Qt's own buttons (OK, Yes, No) stay English.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+
+if(WIN32)
+    set(CPACK_GENERATOR ZIP)
+    set(CPACK_PACKAGE_FILE_NAME captiloom-${PROJECT_VERSION}-windows-x64)
+    # Unpacked in place, captiloom.exe lies in the folder the user chose.
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+endif()
 
 include(CPack)
