@@ -1,6 +1,6 @@
 // Prints how often three rules read a source without a byte-order mark in the
-// wrong encoding, on the texts the tests check the program's rule with: the
-// program's own rule, the plain rule it replaced (any strictly valid UTF-8
+// wrong encoding, on sets of Chinese texts in GBK and in UTF-8: the program's
+// own rule, the plain rule it replaced (any strictly valid UTF-8
 // holding a non-ASCII character is UTF-8) and the uchardet library.
 
 #include "chinese_samples.h"

@@ -3,7 +3,6 @@
 #include "services.h"
 
 #include <QDir>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -65,11 +64,6 @@ inline const QString finished = QString(6, u' ') + u"恭喜，恭喜！ 转换�
 inline const QString tooLong = u"第%1行太长。一般每行不超过20字。请修改后再试！|<app>"_s;
 inline const QString unsavable = u"第%1行含有无法保存的字符“%2”。请修改后再试！|<app>"_s;
 } // namespace shown
-
-inline QByteArray gbk(const QString &text)
-{
-    return QStringEncoder("GBK").encode(text);
-}
 
 inline QByteArray block(qint64 number, const QByteArray &times, const QByteArray &text)
 {
