@@ -17,13 +17,6 @@ function(captiloom_add_test name)
     endif()
     add_test(NAME ${name} COMMAND ${name})
     set(environment QT_QPA_PLATFORM=offscreen QT_FORCE_STDERR_LOGGING=1)
-    if(WIN32)
-        # Wine hands a Windows program none of the QT_ variables, only WINEQT_X
-        # as QT_X. Without these a suite under Wine runs on the windows platform,
-        # which makes no window without a display, and the file dialog test
-        # waits for ever.
-        list(APPEND environment WINEQT_QPA_PLATFORM=offscreen WINEQT_FORCE_STDERR_LOGGING=1)
-    endif()
     if(CAPTILOOM_SANITIZE)
         # Leaks are looked for in every suite, the widget ones included, and
         # globals are checked for use before their initialisation; the only
