@@ -67,6 +67,16 @@ private slots:
                   "utf8");
     }
 
+    // One code page serves a whole run: every text it cannot hold is named,
+    // not only the first it met.
+    void unsavableEachTime()
+    {
+        CodePage page;
+        QByteArray bytes;
+        for (int time = 0; time < 3; ++time)
+            QCOMPARE(page.encode(u"x»", bytes), std::optional<char32_t>(U'»'));
+    }
+
 #ifdef Q_OS_LINUX // the code page comes from the locale
     void codePageFromLocale_data()
     {
