@@ -3,6 +3,7 @@
 #include <QtGlobal>
 #include <QStringView>
 
+#include <array>
 #include <cmath>
 
 namespace captiloom::conversion {
@@ -43,16 +44,33 @@ inline TimeText AddSeconds(TimeText timeText, qint64 seconds)
     return TimeText(timeText.totalSeconds() + seconds);
 }
 
-// Whole seconds a narrator needs for a line, from its length alone: its
-// UTF-16 byte length times 2 over 14, or over 16 for lines of more than 24
-// bytes. Halves go to the even neighbour (std::nearbyint in the default
-// rounding mode), which the timing depends on: 4.5 seconds gives 4, 5.5 gives 6.
+// Whole seconds a narrator needs for a line of `length` UTF-16 code units,
+// from its length alone: its UTF-16 byte length times 2 over 14, or over 16
+// for lines of more than 24 bytes. Halves go to the even neighbour
+// (std::nearbyint in the default rounding mode), which the timing depends on:
+// 4.5 seconds gives 4, 5.5 gives 6.
+inline int SecondsForLength(qsizetype length)
+{
+    const double b = 2.0 * static_cast<double>(length);
+    double seconds = std::nearbyint(b * 2 / 14);
+    if (b > 24)
+        seconds = std::nearbyint(b * 2 / 16);
+    return static_cast<int>(seconds);
+}
+
 inline int LineSeconds(QStringView line)
 {
-    const double b = 2.0 * static_cast<double>(line.size());
-    // The divisor is worked out rather than chosen: which one a line gets
-    // follows no pattern, and a wrong guess costs more than the arithmetic.
-    return static_cast<int>(std::nearbyint(b * 2 / (14.0 + 2.0 * (b > 24))));
+    // A division and a rounding call that saves and restores the processor's
+    // rounding state cost more, for each of tens of thousands of lines, than
+    // everything else the clock does; a timed line has one of a few lengths,
+    // so each of those is worked out once.
+    static const auto seconds = [] {
+        std::array<int, longestLine + 1> table {};
+        for (qsizetype length = 0; length <= longestLine; ++length)
+            table[length] = SecondsForLength(length);
+        return table;
+    }();
+    return line.size() <= longestLine ? seconds[line.size()] : SecondsForLength(line.size());
 }
 
 inline TimeText AdvanceForBlank(TimeText StartTime)

@@ -246,12 +246,9 @@ inline void SourceText::take(qsizetype from, qsizetype to, bool spanned)
 {
     if (spanned) {
         keep(from, to);
-        m_lineBytes = m_line;
         m_lineStart = -1;
     } else {
-        // Most lines lie whole in the buffer: handed out where they lie.
         m_lineLength = to - from;
-        m_lineBytes = QByteArrayView(m_buffer.constData() + from, std::min(to - from, keptBytes));
         m_lineStart = from;
     }
 }
@@ -355,17 +352,21 @@ bool SourceText::readLine(Line &line)
 {
     if (!nextLine())
         return false;
-    line.cut = m_lineLength > m_lineBytes.size();
-    line.bytes = m_lineBytes;
+    // Most lines lie whole in the buffer, and are handed out where they lie.
+    const QByteArrayView bytes = m_lineStart < 0
+            ? QByteArrayView(m_line)
+            : QByteArrayView(m_buffer.constData() + m_lineStart, std::min(m_lineLength, keptBytes));
+    line.cut = m_lineLength > bytes.size();
+    line.bytes = bytes;
     line.unsavable.reset();
     if (line.cut) {
-        decode(m_lineBytes);
+        decode(bytes);
         line.text = m_text;
         return true;
     }
     line.text = decodedAhead();
-    if (line.text.isNull() && !m_lineBytes.isEmpty()) {
-        decode(m_lineBytes);
+    if (line.text.isNull() && !bytes.isEmpty()) {
+        decode(bytes);
         line.text = m_text;
     }
     if (m_encoding != Encoding::CodePage) {

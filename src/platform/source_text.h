@@ -96,9 +96,8 @@ private:
     qsizetype m_nextCr = 0;
     bool m_crsFound = false;
     QByteArray m_line; // the kept bytes of a line that spanned reads
-    QByteArrayView m_lineBytes; // the current line's kept bytes
     qint64 m_lineLength = 0;
-    qsizetype m_lineStart = -1; // where it lies in the buffer, when it does
+    qsizetype m_lineStart = -1; // where the line lies in the buffer, when it does
     QString m_ahead; // the whole lines from m_aheadByte on, decoded
     std::unique_ptr<qsizetype[]> m_aheadCrs; // where their CRs lie in m_ahead
     qsizetype m_aheadCrCount = 0;
