@@ -22,6 +22,8 @@
 #include <cstdio>
 #include <functional>
 
+#include <unistd.h>
+
 using namespace captiloom;
 using bench::QuietServices;
 
@@ -311,6 +313,10 @@ int main(int argc, char *argv[])
     std::fprintf(stderr, "bench: writing the workloads\n");
     if (!directory.isValid() || !bench::writeWorkloads(directory.path(), workloads))
         giveUp("cannot write the workloads");
+    // Half a gigabyte of workloads is still on its way to the disk, and
+    // whichever side of a ratio flushes its file first would pay for
+    // writing it out.
+    ::sync();
 
     Bench bench(workloads, directory.path());
     std::fprintf(stderr, "bench: conversion\n");
