@@ -115,7 +115,7 @@ qint64 SourceText::countLines(qint64 limit)
     m_encoding = mark.encoding;
     m_markLength = mark.length;
     m_pos = std::min(m_markLength, m_end);
-    m_crsFound = false; // they were looked for in bytes, not in UTF-16 units
+    findCrs(); // they were looked for in bytes, not in UTF-16 units
 
     // Counting only needs the CRs: the lines that end in the buffer are passed
     // over all at once, and only a line that runs on into the next read is
@@ -157,24 +157,19 @@ bool SourceText::fill()
         std::memmove(m_buffer.data(), m_buffer.constData() + m_pos, rest);
     m_pos = 0;
     m_end = rest;
-    // The bytes moved: what was found and decoded ahead no longer lies where it did.
-    m_crsFound = false;
+    // The bytes moved: what was decoded ahead no longer lies where it did.
     m_aheadByte = -1;
     const qint64 got = m_file.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
-    if (got < 0) {
-        m_failed = true;
-        return false;
+    m_failed = got < 0;
+    m_eof = got == 0;
+    if (got > 0) {
+        if (m_counting)
+            m_detector.feed(QByteArrayView(m_buffer.constData() + m_end, got));
+        m_end += got;
+        m_bytesRead += got;
     }
-    if (got == 0) {
-        m_eof = true;
-        return false;
-    }
-
-    if (m_counting)
-        m_detector.feed(QByteArrayView(m_buffer.constData() + m_end, got));
-    m_end += got;
-    m_bytesRead += got;
-    return true;
+    findCrs();
+    return got > 0;
 }
 
 inline bool SourceText::isUnit(qsizetype at, char value) const
@@ -193,7 +188,6 @@ inline bool SourceText::isUnit(qsizetype at, char value) const
 
 void SourceText::findCrs()
 {
-    m_crsFound = true;
     m_nextCr = 0;
     if (unitSize() == 1) {
         m_crCount = findAll(m_buffer.constData(), m_end, m_crs.get());
@@ -208,27 +202,36 @@ void SourceText::findCrs()
 
 inline qsizetype SourceText::findCr(qsizetype from)
 {
-    if (!m_crsFound)
-        findCrs();
     while (m_nextCr < m_crCount && m_crs[m_nextCr] < from)
         ++m_nextCr;
     return m_nextCr < m_crCount ? m_crs[m_nextCr] : -1;
 }
 
+inline bool SourceText::endsLine(qsizetype cr) const
+{
+    // A CR ends its line once the unit after it is read too, which may be
+    // the LF that belongs to it.
+    return m_end - cr >= 2 * unitSize() || m_eof;
+}
+
+inline void SourceText::passEnd(qsizetype cr)
+{
+    const qsizetype unit = unitSize();
+    m_pos = cr + unit;
+    if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
+        m_pos += unit;
+}
+
 qsizetype SourceText::passWholeLines()
 {
-    // What nextLine() would do line by line: every CR ends a line, once the
-    // unit after it has been read too.
-    const qsizetype unit = unitSize();
+    // What nextLine() does line by line, for every line that ends in the buffer.
     findCr(m_pos);
     qsizetype last = m_crCount;
-    if (last > m_nextCr && m_end - m_crs[last - 1] < 2 * unit && !m_eof)
+    if (last > m_nextCr && !endsLine(m_crs[last - 1]))
         --last;
     const qsizetype lines = last - m_nextCr;
     if (lines > 0) {
-        m_pos = m_crs[last - 1] + unit;
-        if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
-            m_pos += unit;
+        passEnd(m_crs[last - 1]);
         m_nextCr = last;
     }
     return lines;
@@ -259,13 +262,9 @@ bool SourceText::nextLine()
     bool spanned = false; // part of the line is kept in m_line already
     for (;;) {
         const qsizetype cr = findCr(m_pos);
-        // A CR ends the line once the unit after it is read too, which may be
-        // the LF that belongs to it.
-        if (cr >= 0 && (m_end - cr >= 2 * unit || m_eof)) {
+        if (cr >= 0 && endsLine(cr)) {
             take(m_pos, cr, spanned);
-            m_pos = cr + unit;
-            if (m_end - m_pos >= unit && isUnit(m_pos, '\n'))
-                m_pos += unit;
+            passEnd(cr);
             return true;
         }
         if (m_eof) {

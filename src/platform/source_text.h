@@ -73,6 +73,8 @@ private:
     bool isUnit(qsizetype at, char value) const;
     void findCrs();
     qsizetype findCr(qsizetype from);
+    bool endsLine(qsizetype cr) const;
+    void passEnd(qsizetype cr);
     void keep(qsizetype from, qsizetype to);
     void take(qsizetype from, qsizetype to, bool spanned);
     QStringView decodedAhead();
@@ -94,7 +96,6 @@ private:
     std::unique_ptr<qsizetype[]> m_crs;
     qsizetype m_crCount = 0;
     qsizetype m_nextCr = 0;
-    bool m_crsFound = false;
     QByteArray m_line; // the kept bytes of a line that spanned reads
     qint64 m_lineLength = 0;
     qsizetype m_lineStart = -1; // where the line lies in the buffer, when it does
