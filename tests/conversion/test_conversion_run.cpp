@@ -136,8 +136,9 @@ private slots:
     // Every text line sets the bar in this order, to its own number among
     // all lines; no further line follows the last terminator. The blank
     // first line puts the CR LF of line 21846 across the edge of the first
-    // 64 KiB the reader takes in. One line more is found while counting:
-    // nothing is timed, nothing written.
+    // 64 KiB the reader takes in; cut there, the LF is the file's last byte
+    // and starts no line. One line more is found while counting: nothing is
+    // timed, nothing written.
     void lineCountLimit()
     {
         convert("\r\n" + QByteArray("a\r\n").repeated(32766));
@@ -145,6 +146,9 @@ private slots:
                  u"show,max 32767,min 1,pos 32767,"_s + shown::finished + u",hide"_s);
         QVERIFY(
             readFile(u"out.utf"_s).endsWith(block(32766, "04:33:16,940 --> 04:33:17,440", "a")));
+        init();
+        convert("\r\n" + QByteArray("a\r\n").repeated(21845));
+        QCOMPARE(m_services.messages.last(), shown::finished);
         init();
         convert("\r\n" + QByteArray("a\r\n").repeated(32767));
         QCOMPARE(m_services.calls.join(u'\n'),
