@@ -9,15 +9,10 @@
 #include "conversion_run.h"
 #include "services.h"
 
-#include <QFontDatabase>
-#include <QFontInfo>
-#include <QGlyphRun>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QRawFont>
-#include <QTextLayout>
 
 #include <limits>
 
@@ -56,33 +51,6 @@ QPushButton *button(const QString &caption, QWidget *window)
     return pushButton;
 }
 
-// Every text of this window is Chinese. Where the platform's font has none
-// (Wine without Windows' own fonts gives a Latin math font), Qt draws the
-// Chinese in a fallback font but places a line edit's text and a group box's
-// title by the font's own metrics: the math font's tall box for "TXT" pushed
-// the source prompt out of its box, and the fallback's taller glyphs ran into
-// the frame above the 提示 title. The window then takes the font that Qt
-// draws Chinese in, so that what is measured is what is drawn.
-QFont fontWithChinese(const QFont &font)
-{
-    const QString family = QFontInfo(font).family();
-    // No family at all: the system has no font (Qt's offscreen platform on
-    // Windows), and a raw font of Qt's stand-in has no name to ask for.
-    if (family.isEmpty()
-        || QFontDatabase::writingSystems(family).contains(QFontDatabase::SimplifiedChinese))
-        return font;
-    QTextLayout layout(u"提示"_s, font);
-    layout.beginLayout();
-    layout.createLine();
-    layout.endLayout();
-    const QList<QGlyphRun> runs = layout.glyphRuns();
-    if (runs.isEmpty())
-        return font;
-    QFont chinese = font;
-    chinese.setFamily(runs.first().rawFont().familyName());
-    return chinese;
-}
-
 QString helpText()
 {
     return u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
@@ -105,8 +73,6 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     setObjectName(u"MainForm"_s);
     setWindowTitle(applicationTitle());
     resize(7560 / twipsPerPixel, 4830 / twipsPerPixel);
-    if (const QFont chinese = fontWithChinese(font()); chinese != font())
-        setFont(chinese);
 
     m_label1 = place(new FittedLabel(u"源TXT文件"_s, this), u"Label1"_s, 120, 480, 855, 255);
     m_text1 = place(pathBox(u"请选择需要转换的TXT文件"_s, this), u"Text1"_s, 960, 360, 5655, 375);
