@@ -8,8 +8,8 @@
 #include "window_run.h"
 #include "workloads.h"
 
-#include "conversion_run.h"
 #include "code_page.h"
+#include "conversion_run.h"
 #include "main_form.h"
 
 #include <QApplication>

@@ -46,11 +46,11 @@ int main(int argc, char *argv[])
 
     auto *frame1 = new QGroupBox(u"提示"_s, &window);
     frame1->setGeometry(32, 168, 457, 97);
-    auto *help = new QLabel(
-        u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
-        u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
-        u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s,
-        frame1);
+    auto *help =
+        new QLabel(u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
+                   u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
+                   u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s,
+                   frame1);
     help->setWordWrap(true);
     help->setGeometry(24, 24, 425, 65);
 

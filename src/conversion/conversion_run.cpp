@@ -202,7 +202,8 @@ void ConversionRun::run()
         // between is still read whole; closed before the output is written.
         SourceText source(m_sourcePath);
         if (!source.open()) {
-            fail(QStringLiteral("无法打开文件 %1：%2").arg(shown(m_sourcePath), source.errorString()));
+            fail(QStringLiteral("无法打开文件 %1：%2")
+                     .arg(shown(m_sourcePath), source.errorString()));
             return;
         }
         if (!countLines(source) || !generate(source, SubtitleText))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <QtGlobal>
 #include <QStringView>
+#include <QtGlobal>
 
 #include <array>
 #include <cmath>

@@ -23,8 +23,7 @@ constexpr UINT fallbackCodePage = 936; // GBK
 UINT codePageNumber(const QByteArray &name)
 {
     bool ok = false;
-    const UINT number =
-        name.startsWith("windows-") ? name.sliced(8).toUInt(&ok) : fallbackCodePage;
+    const UINT number = name.startsWith("windows-") ? name.sliced(8).toUInt(&ok) : fallbackCodePage;
     CPINFO info;
     return ok && GetCPInfo(number, &info) && info.MaxCharSize <= 2 ? number : fallbackCodePage;
 }

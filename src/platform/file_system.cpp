@@ -58,9 +58,9 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
     if (old.exists() && !old.isFile() && !old.isDir())
         return QStringLiteral("不是普通文件");
 
-    // The saver refuses to replace a file it may not write to; the user has
-    // already agreed to the replacement, so lift the marks, and put them back
-    // if the new file never arrives.
+        // The saver refuses to replace a file it may not write to; the user has
+        // already agreed to the replacement, so lift the marks, and put them back
+        // if the new file never arrives.
 #ifdef Q_OS_WIN
     // Windows refuses to rename over a read-only file, and some of its ways
     // of replacing one over a hidden or system file too; the new file is

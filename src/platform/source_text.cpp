@@ -21,8 +21,7 @@ constexpr qsizetype chunkSize = 64 * 1024;
 // elsewhere. Most blocks hold no CR or one, and whether one does follows no
 // pattern a processor could guess, so each block's first CR is written
 // without asking: `out` has room for one index more than there are units.
-template <typename Unit>
-qsizetype findAll(const Unit *units, qsizetype size, qsizetype *out)
+template<typename Unit> qsizetype findAll(const Unit *units, qsizetype size, qsizetype *out)
 {
     qsizetype count = 0;
     qsizetype i = 0;
@@ -33,7 +32,7 @@ qsizetype findAll(const Unit *units, qsizetype size, qsizetype *out)
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i *>(units + i));
         // One bit a byte, so two for a CR unit of UTF-16.
         auto hits = static_cast<unsigned>(_mm_movemask_epi8(
-                sizeof(Unit) == 1 ? _mm_cmpeq_epi8(block, crs) : _mm_cmpeq_epi16(block, crs)));
+            sizeof(Unit) == 1 ? _mm_cmpeq_epi8(block, crs) : _mm_cmpeq_epi16(block, crs)));
         const auto next = [&] {
             // The bit above the block's makes the count defined for a block
             // without a CR, with no test for one.
@@ -353,8 +352,8 @@ bool SourceText::readLine(Line &line)
         return false;
     // Most lines lie whole in the buffer, and are handed out where they lie.
     const QByteArrayView bytes = m_lineStart < 0
-            ? QByteArrayView(m_line)
-            : QByteArrayView(m_buffer.constData() + m_lineStart, std::min(m_lineLength, keptBytes));
+        ? QByteArrayView(m_line)
+        : QByteArrayView(m_buffer.constData() + m_lineStart, std::min(m_lineLength, keptBytes));
     line.cut = m_lineLength > bytes.size();
     line.bytes = bytes;
     line.unsavable.reset();

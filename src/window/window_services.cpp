@@ -52,8 +52,8 @@ conversion::Services::Answer WindowServices::showBox(QMessageBox::Icon icon, con
 {
     // The bar must show where the run stands while the user reads.
     showProgressNow();
-    QMessageBox box(icon, title.isEmpty() ? applicationTitle() : title, text,
-                    QMessageBox::NoButton, &m_window);
+    QMessageBox box(icon, title.isEmpty() ? applicationTitle() : title, text, QMessageBox::NoButton,
+                    &m_window);
     box.setTextFormat(Qt::PlainText);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
