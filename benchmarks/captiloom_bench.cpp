@@ -59,10 +59,16 @@ QByteArray contentsOf(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// Thrown rather than exiting on the spot, so that the temporary folder and
+// its half a gigabyte of workloads go away with a failed run too.
+struct Failure
+{
+    const char *what;
+};
+
 [[noreturn]] void giveUp(const char *what)
 {
-    std::fprintf(stderr, "bench: %s\n", what);
-    std::exit(2);
+    throw Failure { what };
 }
 
 // The least work a conversion needs, done with the calls the program uses:
@@ -294,9 +300,7 @@ void Bench::measureStartup()
     add("  same, wall clock, plain window (ms)", number(median(plainWall), 1), "");
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+int runBenchmarks(int argc, char *argv[])
 {
     // Children inherit both: every window here, and in the probes, is drawn
     // off screen, so the figures do not depend on a display, and a session
@@ -332,4 +336,16 @@ int main(int argc, char *argv[])
     const bool allMet = std::all_of(bench.rows().cbegin(), bench.rows().cend(),
                                     [](const Row &row) { return row.met.value_or(true); });
     return allMet ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    try {
+        return runBenchmarks(argc, argv);
+    } catch (const Failure &failure) {
+        std::fprintf(stderr, "bench: %s\n", failure.what);
+        return 2;
+    }
 }
