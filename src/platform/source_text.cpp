@@ -114,7 +114,9 @@ qint64 SourceText::countLines(qint64 limit)
     m_encoding = mark.encoding;
     m_markLength = mark.length;
     m_pos = std::min(m_markLength, m_end);
-    findCrs(); // they were looked for in bytes, not in UTF-16 units
+    // The first read's CRs were looked for in bytes; a UTF-16 file's are units.
+    if (unitSize() == 2)
+        findCrs();
 
     // Counting only needs the CRs: the lines that end in the buffer are passed
     // over all at once, and only a line that runs on into the next read is

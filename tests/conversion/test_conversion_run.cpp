@@ -108,6 +108,10 @@ private slots:
         QTest::newRow("UTF-8, marked") << marked(QStringConverter::Utf8, text) << finished << document;
         QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE, text) << finished << document;
         QTest::newRow("UTF-16 BE") << marked(QStringConverter::Utf16BE, text) << finished << document;
+        // 不 is U+4E0D: a CR's byte in either byte order, but no CR.
+        const QByteArray crByte = block(1, first, gbk(u"不是"_s)) + block(2, "00:00:13,440 --> 00:00:14,440", gbk(u"不对"_s));
+        QTest::newRow("UTF-16 LE, 不") << marked(QStringConverter::Utf16LE, u"不是\r\n不对"_s) << finished << crByte;
+        QTest::newRow("UTF-16 BE, 不") << marked(QStringConverter::Utf16BE, u"不是\r\n不对"_s) << finished << crByte;
         // Short GBK texts that happen to be valid UTF-8 stay GBK, a UTF-8 mark's bytes too.
         QTest::newRow("GBK 联通") << gbk(u"联通"_s) << finished << block(1, first, gbk(u"联通"_s));
         QTest::newRow("GBK 锘客") << gbk(u"锘客"_s) << finished << block(1, first, gbk(u"锘客"_s));
