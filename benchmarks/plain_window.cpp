@@ -25,21 +25,19 @@ int main(int argc, char *argv[])
     window.setWindowTitle(u"CaptiloomV3.5"_s);
     window.resize(504, 322);
 
-    auto *label1 = new QLabel(u"源TXT文件"_s, &window);
-    label1->setWordWrap(true);
-    label1->setGeometry(8, 32, 57, 17);
-    auto *text1 = new QLineEdit(u"请选择需要转换的TXT文件"_s, &window);
-    text1->setEnabled(false);
-    text1->setGeometry(64, 24, 377, 25);
-    (new QPushButton(u"浏览…"_s, &window))->setGeometry(448, 24, 49, 25);
-
-    auto *label2 = new QLabel(u" 输出文件"_s, &window);
-    label2->setWordWrap(true);
-    label2->setGeometry(8, 96, 65, 17);
-    auto *text2 = new QLineEdit(u"请选择输出路径和文件名"_s, &window);
-    text2->setEnabled(false);
-    text2->setGeometry(64, 88, 377, 25);
-    (new QPushButton(u"浏览…"_s, &window))->setGeometry(448, 88, 49, 25);
+    // A path row: its caption, its disabled box showing the prompt, its browse button.
+    const auto addPathRow = [&window](const QString &caption, int captionWidth,
+                                      const QString &prompt, int top) {
+        auto *label = new QLabel(caption, &window);
+        label->setWordWrap(true);
+        label->setGeometry(8, top + 8, captionWidth, 17);
+        auto *path = new QLineEdit(prompt, &window);
+        path->setEnabled(false);
+        path->setGeometry(64, top, 377, 25);
+        (new QPushButton(u"浏览…"_s, &window))->setGeometry(448, top, 49, 25);
+    };
+    addPathRow(u"源TXT文件"_s, 57, u"请选择需要转换的TXT文件"_s, 24);
+    addPathRow(u" 输出文件"_s, 65, u"请选择输出路径和文件名"_s, 88);
 
     (new QPushButton(u"生 成 字 幕"_s, &window))->setGeometry(80, 128, 161, 33);
     (new QPushButton(u"退   出"_s, &window))->setGeometry(288, 128, 137, 33);
