@@ -58,13 +58,11 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
     if (old.exists() && !old.isFile() && !old.isDir())
         return QStringLiteral("不是普通文件");
 
-        // The saver refuses to replace a file it may not write to; the user has
-        // already agreed to the replacement, so lift the marks, and put them back
-        // if the new file never arrives.
 #ifdef Q_OS_WIN
-    // Windows refuses to rename over a read-only file, and some of its ways
-    // of replacing one over a hidden or system file too; the new file is
-    // made without them.
+    // The user has already agreed to the replacement, but Windows refuses to
+    // rename over a read-only file, and some of its ways of replacing one
+    // over a hidden or system file too: the marks are lifted, and put back
+    // if the new file never arrives. The new file is made without them.
     const QString nativePath = QDir::toNativeSeparators(path);
     const auto native = reinterpret_cast<const wchar_t *>(nativePath.utf16());
     const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
@@ -73,8 +71,10 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
     if (lifted)
         SetFileAttributesW(native, (marks & ~blocking) ? marks & ~blocking : FILE_ATTRIBUTE_NORMAL);
 #else
-    // The mark is read from the file's own bits, not from whether this user
-    // may write, which root always may.
+    // The saver refuses to replace a file it may not write to; the user has
+    // already agreed to the replacement, so the mark is lifted, and put back
+    // if the new file never arrives. It is read from the file's own bits,
+    // not from whether this user may write, which root always may.
     std::optional<QFile::Permissions> lifted;
     if (old.isFile() && !old.permission(QFile::WriteOwner)) {
         // Without the "User" flags, which say what this user may do, not what
