@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QByteArrayView>
+#include <QFileInfo>
 #include <QString>
+
+#include <optional>
+
+class QFileDevice;
 
 namespace captiloom::platform {
 
@@ -22,5 +27,25 @@ bool sameFile(const QString &first, const QString &second);
 // (on Windows a hidden or system one too) is replaced all the same, and the
 // new file has none of those marks.
 QString replaceFile(const QString &path, QByteArrayView bytes);
+
+// What replaceFile() does each platform's own way.
+
+// The marks that keep a regular file from being replaced, lifted on making:
+// the read-only mark, on Windows the hidden and system marks too.
+class LiftedMarks
+{
+public:
+    explicit LiftedMarks(const QFileInfo &file);
+    // Puts back what was lifted, for a replacement that never came.
+    void putBack() const;
+
+private:
+    QString m_path;
+    std::optional<quint32> m_marks; // as the platform reads them; none lifted without
+};
+
+// Brings what was written to `file` onto the disk itself; the system's
+// reason when it cannot be sure it is there, empty on success.
+QString syncToDisk(QFileDevice &file);
 
 } // namespace captiloom::platform
