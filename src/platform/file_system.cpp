@@ -1,5 +1,6 @@
 #include "file_system.h"
 
+#include <QFileInfo>
 #include <QSaveFile>
 
 #include <filesystem>

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <QByteArrayView>
-#include <QFileInfo>
 #include <QString>
 
 #include <optional>
 
 class QFileDevice;
+class QFileInfo;
 
 namespace captiloom::platform {
 
@@ -20,7 +20,8 @@ bool regularFileExists(const QString &path);
 bool sameFile(const QString &first, const QString &second);
 
 // Puts `bytes` at `path` in one step: written to a temporary file beside it,
-// flushed to disk, then renamed over any old file. On failure the old file is
+// flushed to disk (a flush that fails is a failure), then renamed over any
+// old file. On failure the old file is
 // left as it was, with its marks, and no temporary file stays behind; the
 // returned text is the system's reason, empty on success. A path that names
 // a device, a FIFO or a socket is refused and left alone. A read-only old file
@@ -41,7 +42,7 @@ public:
 
 private:
     QString m_path;
-    std::optional<quint32> m_marks; // as the platform reads them; none lifted without
+    std::optional<quint32> m_marks; // as the platform reads them; empty when none were lifted
 };
 
 // Brings what was written to `file` onto the disk itself; the system's

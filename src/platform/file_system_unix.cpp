@@ -1,6 +1,6 @@
 #include "file_system.h"
 
-#include <QFileDevice>
+#include <QFileInfo>
 
 #include <unistd.h>
 

@@ -1,7 +1,7 @@
 #include "file_system.h"
 
 #include <QDir>
-#include <QFileDevice>
+#include <QFileInfo>
 
 #include <io.h>
 #include <windows.h>
