@@ -9,12 +9,58 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <thread>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace captiloom::conversion;
+
+namespace {
+
+// Ends the suite with a message once a run has taken longer than any run on
+// a FIFO or a device should: one that waits on it would otherwise hang the
+// suite until ctest gives up on it, minutes later, without saying why.
+class Deadline
+{
+public:
+    explicit Deadline(std::chrono::seconds limit)
+        : m_watch([this, limit] {
+            std::unique_lock lock(m_mutex);
+            if (!m_over.wait_for(lock, limit, [this] { return m_finished; }))
+                qFatal("The run still waits after %d seconds: it blocks on a FIFO or a device",
+                       int(limit.count()));
+        })
+    { }
+    ~Deadline()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_over.notify_one();
+        m_watch.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_over;
+    bool m_finished = false;
+    std::thread m_watch; // last, so that it starts when the rest is ready
+};
+
+bool isFifoOrDevice(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0
+        && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode));
+}
+
+} // namespace
 
 class TestConversionRun : public QObject
 {
@@ -40,6 +86,12 @@ private slots:
         m_folder.emplace();
         m_services = RecordingServices();
         QVERIFY(m_folder->isValid());
+    }
+    // An ordinary user cannot empty a folder that may not be written.
+    void cleanup()
+    {
+        QFile::setPermissions(m_folder->filePath(u"locked"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // 64 MiB without a line break, sparse so that it costs no disk: the run
@@ -174,7 +226,9 @@ private slots:
     // Every way a run ends without writing: refused, a source changed between
     // the two passes, or a write that fails (a file size limit holds for root
     // too; a FIFO is neither waited on nor replaced). The user is told why,
-    // and every file stays as it was, read-only mark included.
+    // and every file stays as it was, read-only mark included. What root may
+    // read and write all the same is tried as an ordinary user (./test runs
+    // the suite as one too).
     void nothingWritten_data()
     {
         QTest::addColumn<QString>("source");
@@ -204,6 +258,10 @@ private slots:
         QTest::newRow("too big") << u"big.txt"_s << u"new.utf"_s << cannotWrite.arg(u"new.utf") + qt_error_string(EFBIG);
         QTest::newRow("too big, read-only old output") << u"big.txt"_s << u"out.utf"_s << overwrite + u'\n' + cannotWrite.arg(u"out.utf") + qt_error_string(EFBIG);
         QTest::newRow("output is a FIFO") << u"in.txt"_s << u"fifo"_s << cannotWrite.arg(u"fifo") + u"不是普通文件"_s;
+        QTest::newRow("source is a FIFO") << u"fifo"_s << u"out.utf"_s << sourceMissing;
+        QTest::newRow("source the user may not read") << u"secret.txt"_s << u"new.utf"_s << u"failure 无法打开文件 secret.txt："_s + qt_error_string(EACCES);
+        // The old output's read-only mark is lifted, then put back.
+        QTest::newRow("folder the user may not write") << u"in.txt"_s << u"locked/out.utf"_s << overwrite + u'\n' + cannotWrite.arg(u"locked/out.utf") + qt_error_string(EACCES);
         // clang-format on
     }
     void nothingWritten()
@@ -211,6 +269,8 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, output);
         QFETCH(QString, messages);
+        if ((source == u"secret.txt" || output.startsWith(u"locked/")) && ::geteuid() == 0)
+            QSKIP("root may read and write it all the same");
         QVERIFY(writeFile(u"in.txt"_s, "text") && writeFile(u"out.utf"_s, "old"));
         const QByteArray big = QByteArray("abc\r\n").repeated(19999) + "abc"; // 900 kB of blocks
         QVERIFY(writeFile(u"big.txt"_s, big) && writeFile(u"cut.txt"_s, big)
@@ -224,6 +284,10 @@ private slots:
         QVERIFY(QFile::setPermissions(u"out.utf"_s, QFile::ReadOwner) && QDir().mkdir(u"folder"_s));
         QVERIFY(QFile::link(u"in.txt"_s, u"link.utf"_s) && ::link("in.txt", "hard.utf") == 0);
         QCOMPARE(::mkfifo("fifo", 0600), 0);
+        QVERIFY(writeFile(u"secret.txt"_s, "text") && QFile::setPermissions(u"secret.txt"_s, {}));
+        QVERIFY(QDir().mkdir(u"locked"_s) && writeFile(u"locked/out.utf"_s, "old"));
+        QVERIFY(QFile::setPermissions(u"locked/out.utf"_s, QFile::ReadOwner));
+        QVERIFY(QFile::setPermissions(u"locked"_s, QFile::ReadOwner | QFile::ExeOwner));
         const QStringList before = m_folder->entries();
         const QFile::Permissions permissions = QFile::permissions(u"out.utf"_s);
         m_services.answers = { messages == shown::overwrite ? Services::Answer::No
@@ -233,12 +297,21 @@ private slots:
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
         const rlimit small { 512 * 1024, limit.rlim_max };
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        RunConversion(source, output, m_services);
+        {
+            std::optional<Deadline> deadline;
+            if (isFifoOrDevice(source) || isFifoOrDevice(output))
+                deadline.emplace(std::chrono::seconds(5));
+            RunConversion(source, output, m_services);
+        }
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
         QCOMPARE(m_services.messages.join(u'\n'), messages);
         QCOMPARE(m_folder->entries(), before);
         QCOMPARE(readFile(u"in.txt"_s) + readFile(u"out.utf"_s), "textold");
         QCOMPARE(QFile::permissions(u"out.utf"_s), permissions);
+        QCOMPARE(QDir(u"locked"_s).entryList(QDir::Files | QDir::Hidden),
+                 QStringList { u"out.utf"_s });
+        QCOMPARE(readFile(u"locked/out.utf"_s), "old");
+        QCOMPARE(QFile::permissions(u"locked/out.utf"_s), permissions);
         QVERIFY(!QFileInfo(u"fifo"_s).isFile());
     }
 };
