@@ -129,7 +129,7 @@ bool SourceText::fill()
     return true;
 }
 
-char16_t SourceText::unitAt(qsizetype at) const
+inline char16_t SourceText::unitAt(qsizetype at) const
 {
     const auto byte = [this](qsizetype i) {
         return static_cast<uchar>(m_buffer[i]);
@@ -148,7 +148,7 @@ char16_t SourceText::unitAt(qsizetype at) const
 
 // Where the first whole unit from `from` on is `unit` (a CR or an LF), or -1.
 // A code-page character never holds those bytes, nor does UTF-8's.
-qsizetype SourceText::find(char16_t unit, qsizetype from) const
+inline qsizetype SourceText::find(char16_t unit, qsizetype from) const
 {
     const char *const data = m_buffer.constData();
     const auto byte = static_cast<char>(unit);
