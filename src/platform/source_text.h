@@ -71,6 +71,7 @@ private:
     }
     char16_t unitAt(qsizetype at) const;
     qsizetype find(char16_t unit, qsizetype from) const;
+    qsizetype count(char16_t unit, qsizetype from, qsizetype to) const;
     void startPass();
     bool fill();
     bool nextLine();
@@ -83,7 +84,6 @@ private:
     qsizetype m_markLength = 0;
     char16_t m_terminator = u'\r'; // LF when the file holds no CR
     bool m_counting = false;
-    bool m_firstCr = false; // the read just taken in holds the file's first CR
 
     QByteArray m_buffer;
     qsizetype m_pos = 0;
