@@ -26,7 +26,10 @@ static QList<char16_t> unitsOf(const QByteArray &input)
     QList<char16_t> units;
     const bool little = input.startsWith("\xFF\xFE"), big = input.startsWith("\xFE\xFF");
     if (!little && !big) {
-        for (const char byte : input)
+        // A UTF-8 mark is no line of its own; when it is taken for GBK text,
+        // more bytes follow it.
+        for (const char byte :
+             QByteArrayView(input).sliced(input.startsWith("\xEF\xBB\xBF") ? 3 : 0))
             units.append(static_cast<uchar>(byte));
         return units;
     }
