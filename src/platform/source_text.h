@@ -96,10 +96,12 @@ private:
     qint64 m_lineLength = 0;
     qsizetype m_lineStart = -1; // where the line lies in the buffer, when it does
 
-    QString m_ahead; // the rest of the read from m_aheadByte on, decoded
-    qsizetype m_aheadByte = -1;
-    qsizetype m_aheadText = 0; // where the next line's text starts in m_ahead
-    qsizetype m_aheadClean = 0; // m_ahead's first replacement character
+    QString m_ahead; // the rest of the read, decoded from a line's start on
+    qsizetype m_aheadByte = -1; // where the next line it holds starts in the buffer
+    qsizetype m_aheadText = 0; // and where its text starts in m_ahead
+    // m_ahead's first replacement character; -1 once the lines of this read
+    // are decoded one by one.
+    qsizetype m_aheadClean = 0;
 
     QString m_text;
     QByteArray m_encoded;
