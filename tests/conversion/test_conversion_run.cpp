@@ -146,7 +146,23 @@ private slots:
         QTest::newRow("every length from 2 to 23") << lengths << finished << timed;
         QTest::newRow("empty source") << QByteArray() << finished << QByteArray();
         QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << finished << QByteArray();
-        QTest::newRow("LF stays in the line") << QByteArray("ab\ncd\n") << finished << block(1, "00:00:12,440 --> 00:00:14,440", "ab\ncd\n");
+        // A lone LF ends no line in a file that holds a CR; in one that holds
+        // none, as Linux editors save them, LFs end the lines, in any encoding.
+        QTest::newRow("LF stays in the line") << QByteArray("ab\r\nc\nd\n") << finished << block(1, first, "ab")
+            + block(2, "00:00:13,440 --> 00:00:14,440", "c\nd\n");
+        const QString linux = u"你好\n世界\n\n再见\n"_s;
+        const QByteArray linuxDocument = block(1, first, gbk(u"你好"_s)) + block(2, "00:00:13,440 --> 00:00:14,440", gbk(u"世界"_s))
+            + block(3, "00:00:16,440 --> 00:00:17,440", gbk(u"再见"_s));
+        QTest::newRow("LF ends lines, GBK") << gbk(linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-8") << linux.toUtf8() << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-8, marked") << marked(QStringConverter::Utf8, linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-16 LE") << marked(QStringConverter::Utf16LE, linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-16 BE") << marked(QStringConverter::Utf16BE, linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, last one unended") << QByteArray("\nab\n\ncd") << finished
+            << block(1, "00:00:14,440 --> 00:00:15,440", "ab") + block(2, "00:00:17,440 --> 00:00:18,440", "cd");
+        QTest::newRow("LF ends lines, 24 characters") << gbk(u"你好\n\n"_s + QString(24, u'长') + u"\n"_s) << tooLong.arg(3) << QByteArray();
+        // Past the first read, a CR makes everything before it the first line.
+        QTest::newRow("a CR after 40 000 LF lines") << QByteArray("a\n").repeated(40000) + "\r\nb" << tooLong.arg(1) << QByteArray();
         QTest::newRow("lone CR ends lines") << QByteArray("ab\rcd\r\rx") << finished << block(1, first, "ab")
             + block(2, "00:00:13,440 --> 00:00:14,440", "cd") + block(3, "00:00:16,440 --> 00:00:16,940", "x");
         QTest::newRow("spaces are not blank") << QByteArray("  \r\n\r") << finished << block(1, first, "  ");
@@ -164,6 +180,10 @@ private slots:
         const QByteArray crByte = block(1, first, gbk(u"不是"_s)) + block(2, "00:00:13,440 --> 00:00:14,440", gbk(u"不对"_s));
         QTest::newRow("UTF-16 LE, 不") << marked(QStringConverter::Utf16LE, u"不是\r\n不对"_s) << finished << crByte;
         QTest::newRow("UTF-16 BE, 不") << marked(QStringConverter::Utf16BE, u"不是\r\n不对"_s) << finished << crByte;
+        // 上 is U+4E0A, an LF's byte: in a file without CRs, 不 and 上 end no line.
+        const QByteArray lfByte = block(1, first, gbk(u"不上"_s)) + block(2, "00:00:13,440 --> 00:00:13,940", gbk(u"对"_s));
+        QTest::newRow("UTF-16 LE, 不上, LF") << marked(QStringConverter::Utf16LE, u"不上\n对"_s) << finished << lfByte;
+        QTest::newRow("UTF-16 BE, 不上, LF") << marked(QStringConverter::Utf16BE, u"不上\n对"_s) << finished << lfByte;
         // Short GBK texts that happen to be valid UTF-8 stay GBK, a UTF-8 mark's bytes too.
         QTest::newRow("GBK 联通") << gbk(u"联通"_s) << finished << block(1, first, gbk(u"联通"_s));
         QTest::newRow("GBK 锘客") << gbk(u"锘客"_s) << finished << block(1, first, gbk(u"锘客"_s));
@@ -204,6 +224,9 @@ private slots:
             readFile(u"out.utf"_s).endsWith(block(32766, "04:33:16,940 --> 04:33:17,440", "a")));
         init();
         convert("\r\n" + QByteArray("a\r\n").repeated(21845));
+        QCOMPARE(m_services.messages.last(), shown::finished);
+        init();
+        convert("\n" + QByteArray("a\n").repeated(32766)); // the last LF starts no line either
         QCOMPARE(m_services.messages.last(), shown::finished);
         init();
         convert("\r\n" + QByteArray("a\r\n").repeated(32767));

@@ -205,6 +205,52 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!form.isVisible());
     }
+
+    // Scripts saved by Linux editors end their lines with LF alone: the
+    // window converts them line by line, whatever their encoding.
+    void linuxSavedScripts_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        const QString script =
+            u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
+        const auto marked = [&](QStringConverter::Encoding encoding) {
+            return QByteArray(
+                QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(script));
+        };
+        QTest::newRow("GBK") << QByteArray(QStringEncoder("GBK").encode(script));
+        QTest::newRow("UTF-8") << script.toUtf8();
+        QTest::newRow("UTF-8, marked") << marked(QStringConverter::Utf8);
+        QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE);
+        QTest::newRow("UTF-16 BE") << marked(QStringConverter::Utf16BE);
+    }
+    void linuxSavedScripts()
+    {
+        QFETCH(QByteArray, source);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"脚本.txt"_s, source));
+        auto *chooser = new FakeFileChooser;
+        chooser->answer = folder.filePath(u"脚本.txt"_s);
+        MainForm form { std::unique_ptr<FileChooser>(chooser),
+                        std::make_unique<FakeFileChooser>() };
+        form.show();
+        QStringList seen;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen << box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        closer.start(10);
+        QTest::mouseClick(form.findChild<QWidget *>(u"Command1"_s), Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
+        QCOMPARE(seen, QStringList { QString(6, u' ') + u"恭喜，恭喜！ 转换成功！"_s });
+        const QString document =
+            u"1\r\n00:00:12,440 --> 00:00:15,440\r\n清晨的阳光照进小院\r\n\r\n"
+            u"2\r\n00:00:15,440 --> 00:00:18,440\r\n孩子们在院子里奔跑\r\n\r\n"
+            u"3\r\n00:00:20,440 --> 00:00:23,440\r\n傍晚时分炊烟升起来了\r\n\r\n"_s;
+        QCOMPARE(readFile(u"脚本(字幕).utf"_s), QByteArray(QStringEncoder("GBK").encode(document)));
+    }
 };
 
 QTEST_MAIN(TestWindow)
