@@ -150,8 +150,6 @@ private slots:
             text = button->text();
         else if (auto *frame = qobject_cast<QGroupBox *>(widget))
             text = frame->title();
-        else if (auto *bar = qobject_cast<QProgressBar *>(widget))
-            text = bar->isTextVisible() ? bar->text() : QString();
         QTEST(text, "text");
         const qsizetype tab = cycle.indexOf(widget);
         const QString state = (widget->isEnabled() ? u"e"_s : QString())
@@ -208,6 +206,8 @@ private slots:
                 atBox = bar->isVisible()
                     ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
                     : u"hidden"_s;
+                if (bar->isTextVisible()) // no percentage where the credit line was
+                    atBox += u", reads "_s + bar->text();
                 if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
                     atBox += u", not over the window"_s;
                 QTest::keyClick(shown, Qt::Key_Escape);
@@ -298,6 +298,7 @@ private slots:
         run(500, 480);
         QCOMPARE(run(5, 3), 0.5); // a maximum below the old position
         QCOMPARE(run(1, 1), 1.0); // a one-line source
+        QCOMPARE(run(3, 2), 0.5); // a range past the old one
     }
 
     // Without a title of its own a message shows the program's; a question
