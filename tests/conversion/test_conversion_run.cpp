@@ -82,14 +82,14 @@ private slots:
                            gbk(QString(n, u'字')));
         }
         // The first 64 KiB the reader takes in are ASCII: the encoding is
-        // only found in the last line, which runs across their edge.
-        const QByteArray ascii = QByteArray("a\r\n").repeated(21845);
+        // only found in the last line, after them.
+        const QByteArray ascii = QByteArray("a\r\n").repeated(21846);
         QByteArray asciiBlocks;
-        for (int n = 1; n <= 21845; ++n)
+        for (int n = 1; n <= 21846; ++n)
             asciiBlocks += block(n, times(12440 + 500 * (n - 1), 12440 + 500 * n), "a");
         const QString longest(23, u'长');
         const QByteArray longestLast = asciiBlocks
-            + block(21846, times(12440 + 500 * 21845, 18440 + 500 * 21845), gbk(longest));
+            + block(21847, times(12440 + 500 * 21846, 18440 + 500 * 21846), gbk(longest));
         // The same text in every encoding gives the same document, in the code page.
         const auto marked = [](QStringConverter::Encoding encoding, const QString &text) {
             return QByteArray(
@@ -109,7 +109,7 @@ private slots:
         QTest::newRow("UTF-8, every length from 2 to 23") << lengths.toUtf8() << finished << timed;
         QTest::newRow("UTF-8 only past 64 KiB, 23 characters") << ascii + longest.toUtf8() << finished << longestLast;
         QTest::newRow("GBK only past 64 KiB, 23 characters") << ascii + gbk(longest) << finished << longestLast;
-        QTest::newRow("UTF-8 only past 64 KiB, 24 characters") << ascii + (longest + u'长').toUtf8() << tooLong.arg(21846) << QByteArray();
+        QTest::newRow("UTF-8 only past 64 KiB, 24 characters") << ascii + (longest + u'长').toUtf8() << tooLong.arg(21847) << QByteArray();
         QTest::newRow("empty source") << QByteArray() << finished << QByteArray();
         QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << finished << QByteArray();
         QTest::newRow("LF stays in the line") << QByteArray("ab\ncd\n") << finished << block(1, "00:00:12,440 --> 00:00:14,440", "ab\ncd\n");
