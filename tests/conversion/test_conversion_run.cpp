@@ -119,15 +119,29 @@ private slots:
         // Halves go to the even neighbour (14 -> 3.5 -> 4, 18 -> 4.5 -> 4,
         // 22 -> 5.5 -> 6); from 13 characters on, the long-line rule.
         const int seconds[] = { 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 5, 5, 5, 6, 6 };
-        QByteArray lengths, timed;
+        const auto times = [](int startMs, int endMs) {
+            const auto clock = [](int ms) {
+                return QString::asprintf("%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60,
+                                         ms / 1000 % 60, ms % 1000);
+            };
+            return (clock(startMs) + u" --> "_s + clock(endMs)).toLatin1();
+        };
+        QString lengths;
+        QByteArray timed;
         for (int n = 2, s = 12; n <= 23; s += seconds[n++ - 2]) {
-            const int e = s + seconds[n - 2];
-            const QByteArray times = QString::asprintf("00:%02d:%02d,440 --> 00:%02d:%02d,440",
-                                                       s / 60, s % 60, e / 60, e % 60)
-                                         .toLatin1();
-            lengths += gbk(QString(n, u'字') + u"\r\n"_s);
-            timed += block(n - 1, times, gbk(QString(n, u'字')));
+            lengths += QString(n, u'字') + u"\r\n"_s;
+            timed += block(n - 1, times(s * 1000 + 440, (s + seconds[n - 2]) * 1000 + 440),
+                           gbk(QString(n, u'字')));
         }
+        // The first 64 KiB the reader takes in are ASCII: the encoding is
+        // only found in the last line, after them.
+        const QByteArray ascii = QByteArray("a\r\n").repeated(21846);
+        QByteArray asciiBlocks;
+        for (int n = 1; n <= 21846; ++n)
+            asciiBlocks += block(n, times(12440 + 500 * (n - 1), 12440 + 500 * n), "a");
+        const QString longest(23, u'长');
+        const QByteArray longestLast = asciiBlocks
+            + block(21847, times(12440 + 500 * 21846, 18440 + 500 * 21846), gbk(longest));
         // The same text in every encoding gives the same document, in the code page.
         const auto marked = [](QStringConverter::Encoding encoding, const QString &text) {
             return QByteArray(
@@ -143,7 +157,11 @@ private slots:
         // A blank line moves on two seconds and keeps the milliseconds.
         QTest::newRow("half seconds around a blank") << QByteArray("a\r\n\r\nb\r\nc") << finished << block(1, "00:00:12,440 --> 00:00:12,940", "a")
             + block(2, "00:00:14,940 --> 00:00:15,440", "b") + block(3, "00:00:15,440 --> 00:00:15,940", "c");
-        QTest::newRow("every length from 2 to 23") << lengths << finished << timed;
+        QTest::newRow("every length from 2 to 23") << gbk(lengths) << finished << timed;
+        QTest::newRow("UTF-8, every length from 2 to 23") << lengths.toUtf8() << finished << timed;
+        QTest::newRow("UTF-8 only past 64 KiB, 23 characters") << ascii + longest.toUtf8() << finished << longestLast;
+        QTest::newRow("GBK only past 64 KiB, 23 characters") << ascii + gbk(longest) << finished << longestLast;
+        QTest::newRow("UTF-8 only past 64 KiB, 24 characters") << ascii + (longest + u'长').toUtf8() << tooLong.arg(21847) << QByteArray();
         QTest::newRow("empty source") << QByteArray() << finished << QByteArray();
         QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << finished << QByteArray();
         // A lone LF ends no line in a file that holds a CR; in one that holds
@@ -189,6 +207,8 @@ private slots:
         QTest::newRow("GBK 锘客") << gbk(u"锘客"_s) << finished << block(1, first, gbk(u"锘客"_s));
         // Found before the later line that is too long.
         QTest::newRow("UTF-8 emoji") << QString(u"第一行\r\n\r\n表情😀\r\n"_s + QString(24, u'长')).toUtf8() << unsavable.arg(3).arg(u"😀"_s) << QByteArray();
+        // A line both too long and unsavable is too long, whatever it holds.
+        QTest::newRow("UTF-8, too long and unsavable") << (QString(22, u'长') + u"😀"_s).toUtf8() << tooLong.arg(1) << QByteArray();
         // Each line is decoded on its own: neither a lone last byte nor a
         // U+FEFF starting a line may vanish and leave a block without text.
         QTest::newRow("UTF-16, lone last byte") << marked(QStringConverter::Utf16LE, u"字\r\n"_s) + "x" << unsavable.arg(2).arg(u"\uFFFD"_s) << QByteArray();

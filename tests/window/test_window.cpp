@@ -8,6 +8,8 @@
 #include "window_services.h"
 
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -94,6 +96,136 @@ private slots:
         QTEST(services->messages.join(u'\n'), "onConvert");
     }
 
+    // What the window shows before anything is done: every text exactly,
+    // leading spaces included; what is enabled and shown (the bar hidden, so
+    // that the credit line shows); and the Tab cycle, from where the focus
+    // starts.
+    void initialFace_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("state"); // e enabled, v visible, n: nth in the Tab cycle
+        const QString help =
+            u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
+            u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
+            u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
+        // clang-format off
+        QTest::newRow("window") << u"MainForm"_s << u"CaptiloomV3.5"_s << u"ev"_s;
+        QTest::newRow("Label1") << u"Label1"_s << u"源TXT文件"_s << u"ev"_s;
+        QTest::newRow("Text1") << u"Text1"_s << u"请选择需要转换的TXT文件"_s << u"v"_s;
+        QTest::newRow("Command1") << u"Command1"_s << u"浏览\u2026"_s << u"ev0"_s;
+        QTest::newRow("Label2") << u"Label2"_s << u" 输出文件"_s << u"ev"_s;
+        QTest::newRow("Text2") << u"Text2"_s << u"请选择输出路径和文件名"_s << u"v"_s;
+        QTest::newRow("Command2") << u"Command2"_s << u"浏览\u2026"_s << u"ev1"_s;
+        QTest::newRow("Command3") << u"Command3"_s << u"生 成 字 幕"_s << u"ev2"_s;
+        QTest::newRow("Command4") << u"Command4"_s << u"退   出"_s << u"ev3"_s;
+        QTest::newRow("Frame1") << u"Frame1"_s << u"提示"_s << u"ev"_s;
+        QTest::newRow("Label3") << u"Label3"_s << help << u"ev"_s;
+        QTest::newRow("Frame2") << u"Frame2"_s << QString() << u"ev"_s;
+        QTest::newRow("Label4") << u"Label4"_s << u"字幕织机 Captiloom —— 让每一句解说准时出现"_s << u"ev"_s;
+        QTest::newRow("ProgressBar1") << u"ProgressBar1"_s << QString() << u"e"_s;
+        // clang-format on
+    }
+    void initialFace()
+    {
+        QFETCH(QString, name);
+        MainForm form;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QWidgetList cycle;
+        for (QWidget *next = QApplication::focusWidget(); next && !cycle.contains(next);
+             next = QApplication::focusWidget()) {
+            cycle << next;
+            QTest::keyClick(next, Qt::Key_Tab);
+        }
+        auto *widget = name == form.objectName() ? &form : form.findChild<QWidget *>(name);
+        QVERIFY(widget);
+        QString text = widget->windowTitle();
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            text = label->text();
+        else if (auto *box = qobject_cast<QLineEdit *>(widget))
+            text = box->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            text = button->text();
+        else if (auto *frame = qobject_cast<QGroupBox *>(widget))
+            text = frame->title();
+        QTEST(text, "text");
+        const qsizetype tab = cycle.indexOf(widget);
+        const QString state = (widget->isEnabled() ? u"e"_s : QString())
+            + (widget->isVisible() ? u"v"_s : QString())
+            + (tab < 0 ? QString() : QString::number(tab));
+        QTEST(state, "state");
+    }
+
+    // The window's own services as the program meets them in a run: the box
+    // the user reads, over the window; behind it the bar, already drawn where
+    // the run stands (the run sets it too often to draw every setting); and
+    // whether the program ends, as it must after a failure.
+    void servicesInARun_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("box"); // title|text|icon|buttons
+        QTest::addColumn<QString>("bar"); // as the box appears
+        QTest::addColumn<bool>("ends");
+        const QByteArray lines = QByteArray("ab\r\n").repeated(2999);
+        const QString title = u"CaptiloomV3.5|"_s;
+        // clang-format off
+        QTest::newRow("finished") << lines + "ab" << title + shown::finished.section(u'|', 0, 0) + u"|NoIcon|Ok"_s
+            << u"3000 of 1-3000"_s << false;
+        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + u"|NoIcon|Ok"_s
+            << u"2999 of 1-3000"_s << true;
+        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 in.txt 超过 32767 行，无法转换。|Critical|Ok"_s
+            << u"hidden"_s << true;
+        // clang-format on
+    }
+    void servicesInARun()
+    {
+        QFETCH(QByteArray, source);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"in.txt"_s, source));
+        auto *chooser = new FakeFileChooser;
+        chooser->answer = u"in.txt"_s;
+        MainForm form { std::unique_ptr<FileChooser>(chooser), nullptr };
+        form.show();
+        form.findChild<QPushButton *>(u"Command1"_s)->click();
+        const auto *bar = form.findChild<QProgressBar *>(u"ProgressBar1"_s);
+        QString box, atBox = u"no box"_s;
+        QTimer::singleShot(0, &form, [&] {
+            QTimer::singleShot(0, &form, [&] {
+                auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!shown)
+                    return;
+                box = u"%1|%2|%3|%4"_s.arg(
+                    shown->windowTitle(), shown->text(),
+                    QString::fromLatin1(
+                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(shown->icon())),
+                    QString::fromLatin1(
+                        QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(
+                            shown->standardButtons().toInt())));
+                atBox = bar->isVisible()
+                    ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
+                    : u"hidden"_s;
+                if (bar->isTextVisible()) // no percentage where the credit line was
+                    atBox += u", reads "_s + bar->text();
+                if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
+                    atBox += u", not over the window"_s;
+                QTest::keyClick(shown, Qt::Key_Escape);
+            });
+            form.findChild<QPushButton *>(u"Command3"_s)->click();
+            // Had the run ended the program, this would come too late.
+            QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
+        });
+        QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
+        const int status = QApplication::exec();
+        QTEST(box, "box");
+        QTEST(atBox, "bar");
+        QFETCH(bool, ends);
+        QCOMPARE(status, ends ? 0 : 1);
+        QCOMPARE(form.isVisible(), !ends);
+        QVERIFY(ends || bar->isHidden());
+    }
+
     // The platform's own dialogs: the source is picked in an open dialog, the
     // output named in a save dialog (a native open dialog refuses a file that
     // does not exist yet); neither asks before replacing a file, since the
@@ -166,6 +298,7 @@ private slots:
         run(500, 480);
         QCOMPARE(run(5, 3), 0.5); // a maximum below the old position
         QCOMPARE(run(1, 1), 1.0); // a one-line source
+        QCOMPARE(run(3, 2), 0.5); // a range past the old one
     }
 
     // Without a title of its own a message shows the program's; a question
