@@ -96,7 +96,9 @@ void installParserTranslation()
     if (installed || !userReadsChinese())
         return;
     installed = true;
-    QCoreApplication::installTranslator(new ParserTranslator);
+    auto *translator = new ParserTranslator;
+    translator->setParent(QCoreApplication::instance());
+    QCoreApplication::installTranslator(translator);
 }
 
 } // namespace
