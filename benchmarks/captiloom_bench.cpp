@@ -242,6 +242,7 @@ void Bench::measureBatch(const QString &directory)
     }
     ::sync();
 
+    QFile::remove(m_output);
     if (silentRun(m_workloads.typical, m_output) != QuietServices::Outcome::Finished)
         giveUp("the typical source did not convert");
     const QByteArray document = contentsOf(m_output);
