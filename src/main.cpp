@@ -16,8 +16,8 @@ namespace {
 QString noDisplayLine()
 {
     return console::localized(
-        u"captiloom：没有可以显示窗口的图形桌面（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。"
-        u"请在桌面会话中启动；不用窗口转换文件：captiloom --convert 文件…",
+        u"captiloom: 没有可以显示窗口的图形桌面（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。"
+        u"请在桌面会话中启动；若不需要窗口，可以这样转换文件：captiloom --convert 文件…",
         u"captiloom: no graphical desktop to show the window on (neither DISPLAY nor "
         u"WAYLAND_DISPLAY is set). Start it from a desktop session, or convert without a "
         u"window: captiloom --convert FILE...");
@@ -28,9 +28,9 @@ QString unreachableDisplayLine()
     const QString display =
         qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
     return console::localized(
-               u"captiloom：无法在显示器“%1”上打开窗口：连不上该显示器，或缺少 Qt 的窗口系统插件"
+               u"captiloom: 无法在显示器“%1”上打开窗口：连不上该显示器，或缺少 Qt 的窗口系统插件"
                u"（Debian 的 qt6-qpa-plugins 和 libxcb-cursor0 软件包）。"
-               u"不用窗口转换文件：captiloom --convert 文件…",
+               u"若不需要窗口，可以这样转换文件：captiloom --convert 文件…",
                u"captiloom: cannot open a window on display \"%1\": it cannot be reached, or "
                u"Qt's window system plugin is missing (Debian packages qt6-qpa-plugins and "
                u"libxcb-cursor0). To convert without a window: captiloom --convert FILE...")
