@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -383,6 +384,76 @@ private slots:
             u"2\r\n00:00:15,440 --> 00:00:18,440\r\n孩子们在院子里奔跑\r\n\r\n"
             u"3\r\n00:00:20,440 --> 00:00:23,440\r\n傍晚时分炊烟升起来了\r\n\r\n"_s;
         QCOMPARE(readFile(u"脚本(字幕).utf"_s), QByteArray(QStringEncoder("GBK").encode(document)));
+    }
+
+    // A source named on the command line, or one local file dropped on the
+    // window, is taken as the source chooser's answer; nothing else dropped is.
+    void sourceFromOutside_data()
+    {
+        QTest::addColumn<QString>("how"); // argument, or what a drag carries: urls or text
+        QTest::addColumn<QString>("given"); // file names, '|' between them
+        QTest::addColumn<bool>("taken");
+        // clang-format off
+        QTest::newRow("argument, relative") << u"argument"_s << u"片头 1.txt"_s << true;
+        QTest::newRow("drop, one file") << u"urls"_s << u"片头 1.txt"_s << true;
+        QTest::newRow("drop, two files") << u"urls"_s << u"片头 1.txt|片头 1.txt"_s << false;
+        QTest::newRow("drop, a folder") << u"urls"_s << u"子目录"_s << false;
+        QTest::newRow("drop, a web address") << u"urls"_s << u"https://captiloom.invalid/片头 1.txt"_s << false;
+        QTest::newRow("drop, text") << u"text"_s << u"片头 1.txt"_s << false;
+        // clang-format on
+    }
+    void sourceFromOutside()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, given);
+        TemporaryFolder folder;
+        QVERIFY(QDir().mkdir(u"子目录"_s));
+        QVERIFY(writeFile(u"片头 1.txt"_s, "\xd7\xd6\xc4\xbb\r\n"));
+        auto *commonDialog2 = new FakeFileChooser;
+        MainForm form { std::make_unique<FakeFileChooser>(),
+                        std::unique_ptr<FileChooser>(commonDialog2) };
+        auto *services = new RecordingServices;
+        form.setServices(std::unique_ptr<Services>(services));
+        commonDialog2->answer = u"成品.utf"_s; // chosen before, enabling its box
+        form.findChild<QPushButton *>(u"Command2"_s)->click();
+
+        bool accepted = false;
+        if (how == u"argument") {
+            form.takeSource(given);
+        } else {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &name : given.split(u'|'))
+                urls << (name.contains(u"://") ? QUrl(name)
+                                               : QUrl::fromLocalFile(folder.filePath(name)));
+            how == u"urls" ? data.setUrls(urls) : data.setText(given);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&form, &enter);
+            QApplication::sendEvent(&form, &drop);
+            accepted = enter.isAccepted() && drop.isAccepted();
+        }
+        QFETCH(bool, taken);
+        const QString source = QDir::toNativeSeparators(folder.filePath(u"片头 1.txt"_s));
+        const QString output = QDir::toNativeSeparators(folder.filePath(u"片头 1(字幕).utf"_s));
+        const auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
+        const auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
+        const QStringList state { text1->text(), text2->text(), form.SourcePath(),
+                                  form.OutputPath(),
+                                  u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) };
+        const QStringList expected = taken
+            ? QStringList { source, output, source, output, u"11"_s }
+            : QStringList {
+                  u"请选择需要转换的TXT文件"_s, u"成品.utf"_s, {}, u"成品.utf"_s, u"01"_s
+              };
+        QCOMPARE(state, expected);
+        if (how != u"argument")
+            QCOMPARE(accepted, taken);
+        if (taken) {
+            form.findChild<QPushButton *>(u"Command3"_s)->click();
+            QCOMPARE(services->messages, QStringList { shown::finished });
+            QVERIFY(QFile::exists(output));
+        }
     }
 };
 
