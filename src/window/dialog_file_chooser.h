@@ -3,16 +3,16 @@
 #include "file_chooser.h"
 
 #include <QFileDialog>
-#include <QPointer>
 #include <QString>
 
 class QWidget;
 
 namespace captiloom::window {
 
-// The platform's file dialog behind FileChooser. The dialog is made on first
-// use (not at start, so opening the window reads no folder) and then kept,
-// so it reopens where the user left it.
+// The platform's file dialog behind FileChooser, made afresh for every
+// showing and opened at the last choice. Kept between showings, Qt's own
+// dialog left its name field's completion popup on screen when Enter closed
+// it, holding the keyboard until the next click.
 class DialogFileChooser : public FileChooser
 {
 public:
@@ -25,12 +25,9 @@ protected:
     std::optional<QString> ask(const QString &description, const QString &pattern) override;
 
 private:
-    QFileDialog &dialog();
-
     QWidget *m_window;
     QString m_objectName;
     QFileDialog::AcceptMode m_mode;
-    QPointer<QFileDialog> m_dialog;
 };
 
 } // namespace captiloom::window
