@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QGroupBox;
 class QLineEdit;
@@ -39,7 +42,13 @@ public:
     // Replaces the services the conversion run reaches the user through.
     void setServices(std::unique_ptr<conversion::Services> services);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    // Places every control at its drawn place, scaled for the window's font.
+    void layOut();
+
     void command1Click();
     void command2Click();
     void command3Click();
@@ -63,6 +72,8 @@ private:
     QGroupBox *m_frame2;
     FittedLabel *m_label4;
     QProgressBar *m_progressBar1;
+    // Every control and its place in twips.
+    std::vector<std::pair<QWidget *, QRect>> m_twips;
 
     std::unique_ptr<FileChooser> m_commonDialog1;
     std::unique_ptr<FileChooser> m_commonDialog2;

@@ -1,6 +1,7 @@
 // The window as the user drives it: the path fields and their choosers, the
 // derived output name, and the services through which a run reaches the user.
 
+#include "application_setup.h"
 #include "application_title.h"
 #include "file_chooser.h"
 #include "main_form.h"
@@ -8,12 +9,17 @@
 #include "window_services.h"
 
 #include <QAbstractItemView>
+#include <QAccessible>
 #include <QCompleter>
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
 #include <QtTest>
 
 using namespace captiloom::window;
@@ -211,6 +217,106 @@ private slots:
         QCOMPARE(ask({}, Qt::Key_Return), applicationTitle() + u"| 文字|000|0"_s);
         QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Return), u"覆盖确认| 文字|111|1"_s); // Yes
         QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), u"覆盖确认| 文字|111|2"_s); // No
+    }
+
+    // The layout grows with the font, so that no text is cut off: each
+    // control's text, measured in the control's font, fits the room its box
+    // leaves for it, with the desktop's font set before the window opens or
+    // changed while it is open.
+    void textFitsAtEveryFontSize_data()
+    {
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<bool>("whileOpen");
+        QTest::newRow("9 pt") << 9.0 << false;
+        QTest::newRow("16 pt") << 16.0 << false;
+        QTest::newRow("13 pt while open") << 13.0 << true;
+    }
+    void textFitsAtEveryFontSize()
+    {
+        QFETCH(qreal, points);
+        QFETCH(bool, whileOpen);
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+        QFont font = fontWithChinese(before); // as the program does
+        font.setPointSizeF(points);
+        if (!whileOpen)
+            QApplication::setFont(font);
+        MainForm form;
+        if (whileOpen)
+            QApplication::setFont(font);
+        QTRY_COMPARE(form.font().pointSizeF(), points);
+
+        const auto room = [](QWidget *control) -> QRect {
+            QStyle *style = control->style();
+            if (auto *button = qobject_cast<QPushButton *>(control)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                return style->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            }
+            if (auto *box = qobject_cast<QLineEdit *>(control)) {
+                QStyleOptionFrame option;
+                option.initFrom(box);
+                option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+                // The box keeps 2 pixels across and 1 down clear of its text.
+                return style->subElementRect(QStyle::SE_LineEditContents, &option, box)
+                    .adjusted(2, 1, -2, -1);
+            }
+            // A label's text may reach one pixel below its box, where a
+            // line's descent holds no ink, and keeps off its last column.
+            return control->contentsRect().adjusted(0, 0, -1, 1);
+        };
+        QStringList cut;
+        for (const char *name : { "Label1", "Text1", "Command1", "Label2", "Text2", "Command2",
+                                  "Command3", "Command4", "Label4" }) {
+            auto *control = form.findChild<QWidget *>(QLatin1String(name));
+            const QString text = control->property("text").toString();
+            const QFontMetricsF metrics(control->font());
+            const QSizeF needs(metrics.horizontalAdvance(text), metrics.height());
+            const QRect has = room(control);
+            if (needs.width() > has.width() || needs.height() > has.height())
+                cut << u"%1 %2x%3 in %4x%5"_s.arg(QLatin1String(name))
+                           .arg(needs.width())
+                           .arg(needs.height())
+                           .arg(has.width())
+                           .arg(has.height());
+        }
+        // The help text wraps; its frame's title stays above it.
+        auto *help = form.findChild<QLabel *>(u"Label3"_s);
+        if (help->heightForWidth(help->width()) > help->height())
+            cut << u"Label3 %1 high in %2"_s.arg(help->heightForWidth(help->width()))
+                       .arg(help->height());
+        auto *frame = form.findChild<QGroupBox *>(u"Frame1"_s);
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, frame);
+        if (title.width() < QFontMetricsF(frame->font()).horizontalAdvance(frame->title())
+            || title.bottom() >= help->y())
+            cut << u"Frame1's title"_s;
+        // And every control lies inside the window.
+        for (QWidget *control : form.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!form.rect().contains(control->geometry()))
+                cut << control->objectName() + u" outside the window"_s;
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", "_s)));
+    }
+
+    // What a screen reader says for each control the user meets, the
+    // progress bar included, which shows nothing but its bar.
+    void screenReaderNames()
+    {
+        MainForm form;
+        QStringList unnamed;
+        for (QWidget *control : form.findChildren<QWidget *>()) {
+            if (control->focusPolicy() == Qt::NoFocus && !qobject_cast<QProgressBar *>(control))
+                continue;
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            if (accessible->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << control->objectName();
+        }
+        QCOMPARE(unnamed, QStringList());
     }
 
     // At once, even with another window open.
