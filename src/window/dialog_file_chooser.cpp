@@ -25,11 +25,9 @@ std::optional<QString> DialogFileChooser::ask(const QString &description, const 
     QPointer<QFileDialog> chooser = new QFileDialog(m_window);
     const auto done = qScopeGuard([&chooser] { delete chooser; });
     chooser->setObjectName(m_objectName);
-    // Native open dialogs (GTK's, for one) have no name field and refuse a
-    // file that does not exist yet, so only a save dialog can name a new
-    // output file. The conversion asks its own question before replacing a
-    // file, so the dialog asks none, and it adds no extension the user did
-    // not type.
+    // Either mode takes a name that does not exist yet. The conversion asks
+    // its own question before replacing a file, so the dialog asks none, and
+    // it adds no extension the user did not type.
     chooser->setAcceptMode(m_mode);
     chooser->setFileMode(QFileDialog::AnyFile);
     chooser->setOption(QFileDialog::DontConfirmOverwrite);

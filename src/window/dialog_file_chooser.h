@@ -16,8 +16,18 @@ namespace captiloom::window {
 class DialogFileChooser : public FileChooser
 {
 public:
-    // AcceptOpen picks a file to read; AcceptSave names a file to write,
-    // which need not exist yet.
+    // The dialog that names a file to write, which need not exist yet. A
+    // save dialog, since native open dialogs (GTK's, for one) have no name
+    // field and refuse a file that does not exist yet; but on Windows the
+    // open dialog, which takes a new name as typed, while the save dialog
+    // adds the filter's extension to a name typed without it or with another.
+#ifdef Q_OS_WIN
+    static constexpr QFileDialog::AcceptMode newFileMode = QFileDialog::AcceptOpen;
+#else
+    static constexpr QFileDialog::AcceptMode newFileMode = QFileDialog::AcceptSave;
+#endif
+
+    // AcceptOpen picks a file to read; newFileMode names a file to write.
     DialogFileChooser(QWidget *window, const QString &objectName, QFileDialog::AcceptMode mode);
     ~DialogFileChooser() override;
 

@@ -155,8 +155,8 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
         m_commonDialog1 =
             std::make_unique<DialogFileChooser>(this, u"CommonDialog1"_s, QFileDialog::AcceptOpen);
     if (!m_commonDialog2)
-        m_commonDialog2 =
-            std::make_unique<DialogFileChooser>(this, u"CommonDialog2"_s, QFileDialog::AcceptSave);
+        m_commonDialog2 = std::make_unique<DialogFileChooser>(this, u"CommonDialog2"_s,
+                                                              DialogFileChooser::newFileMode);
     m_services = std::make_unique<WindowServices>(*this, *m_progressBar1);
 
     // Connected only now: the prompts above are not paths.
