@@ -27,6 +27,8 @@ QIcon applicationIcon()
     return icon;
 }
 
+} // namespace
+
 // Every text of the program is Chinese. Where the platform's font has none
 // (Wine without Windows' own fonts gives a Latin math font), Qt draws the
 // Chinese in a fallback font but places a line edit's text and a group box's
@@ -54,8 +56,6 @@ QFont fontWithChinese(const QFont &font)
     chinese.setFamily(runs.first().rawFont().familyName());
     return chinese;
 }
-
-} // namespace
 
 void setUpApplication(QApplication &application)
 {

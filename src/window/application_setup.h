@@ -1,6 +1,7 @@
 #pragma once
 
 class QApplication;
+class QFont;
 
 namespace captiloom::window {
 
@@ -9,5 +10,9 @@ namespace captiloom::window {
 // platform's font has no Chinese, the font Qt draws Chinese in. The start-up
 // benchmark calls it too, so that it measures the program's own start.
 void setUpApplication(QApplication &application);
+
+// `font`, or where it has no Chinese, the same font in the family Qt draws
+// Chinese in.
+QFont fontWithChinese(const QFont &font);
 
 } // namespace captiloom::window

@@ -13,15 +13,11 @@ namespace {
 constexpr qreal blankLinePercent = 35;
 // A line reaches down to the font's descent, below anything a CJK glyph
 // draws, and the boxes are whole pixels: a text at most this much taller
-// than its box loses nothing one could see, while a smaller font would set
-// it apart from its neighbours and cost a font load at start.
+// than its box loses nothing one could see.
 constexpr qreal overhangPixels = 1;
 // Rounded from twips, a box may end on the first pixel of the control beside
 // it (the source label on its path box); the text stays clear of that pixel.
 constexpr int edgePixels = 1;
-constexpr qreal shrinkStep = 0.5;
-// Below this a Chinese character is no longer legible; clip rather than go on.
-constexpr qreal smallestPointSize = 7;
 
 } // namespace
 
@@ -32,16 +28,10 @@ FittedLabel::FittedLabel(const QString &text, QWidget *parent)
     setTextFormat(Qt::PlainText);
 }
 
-QFont FittedLabel::textFont() const
-{
-    fit();
-    return m_textFont;
-}
-
 int FittedLabel::heightForWidth(int width) const
 {
     Paragraphs paragraphs;
-    return static_cast<int>(std::ceil(layOut(paragraphs, textFont(), width) - overhangPixels));
+    return static_cast<int>(std::ceil(layOut(paragraphs, font(), width) - overhangPixels));
 }
 
 // Line by line, the way QLabel draws its own text: a rich-text document
@@ -82,15 +72,7 @@ void FittedLabel::fit() const
     m_fittedText = text();
     m_fittedFont = font();
     m_fittedSize = box;
-
-    m_textFont = font();
-    for (;;) {
-        const qreal height = layOut(m_paragraphs, m_textFont, box.width());
-        const qreal smaller = m_textFont.pointSizeF() - shrinkStep;
-        if (height <= box.height() + overhangPixels || smaller < smallestPointSize)
-            break;
-        m_textFont.setPointSizeF(smaller);
-    }
+    layOut(m_paragraphs, font(), box.width());
 }
 
 void FittedLabel::paintEvent(QPaintEvent *)

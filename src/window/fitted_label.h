@@ -9,11 +9,11 @@
 
 namespace captiloom::window {
 
-// A label whose box is fixed but whose font is the platform's: the boxes were
-// sized for compact fonts, while CJK fonts such as Noto Sans CJK have much
-// taller lines. The label keeps its text exactly as given (screen readers and
-// copying see every character), draws empty lines at a fraction of a line's
-// height, and when the text still does not fit, draws it in a smaller font.
+// A label for boxes drawn for compact fonts, while CJK fonts such as Noto
+// Sans CJK have much taller lines. The label keeps its text exactly as given
+// (screen readers and copying see every character) and draws empty lines at
+// a fraction of a line's height, so that the help text's paragraphs fit the
+// box they were written for.
 class FittedLabel : public QLabel
 {
     Q_OBJECT
@@ -21,12 +21,9 @@ class FittedLabel : public QLabel
 public:
     explicit FittedLabel(const QString &text, QWidget *parent = nullptr);
 
-    // The font the text is drawn in: the label's own font, or a smaller one.
-    QFont textFont() const;
-
     bool hasHeightForWidth() const override { return true; }
-    // The height the text needs at `width` in textFont(), less what it may
-    // leave hanging below its box.
+    // The height the text needs at `width`, less what it may leave hanging
+    // below its box.
     int heightForWidth(int width) const override;
 
 protected:
@@ -41,7 +38,6 @@ private:
 
     // The fitted layout, redone whenever the text, font or box changed.
     mutable Paragraphs m_paragraphs;
-    mutable QFont m_textFont;
     mutable QString m_fittedText;
     mutable QFont m_fittedFont;
     mutable QSize m_fittedSize;

@@ -11,13 +11,17 @@
 
 #include <QDir>
 #include <QDropEvent>
+#include <QEvent>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 
+#include <algorithm>
 #include <limits>
 
 namespace captiloom::window {
@@ -27,16 +31,45 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The layout is drawn in twips, at 15 twips to a pixel.
-constexpr int twipsPerPixel = 15;
+// The layout is drawn in twips, at 15 twips to a pixel, for a 9-point font at
+// 96 dots per inch: 12 pixels to the em, Latin letters 6 pixels wide on
+// average, and lines no taller than a label's 17-pixel row. Rounded to whole
+// pixels, a row may come out a pixel short; a label's text may hang that
+// pixel below its box.
+constexpr qreal twipsPerPixel = 15;
+constexpr qreal drawnForEm = 12;
+constexpr qreal drawnForLetter = 6;
+constexpr qreal drawnForLine = 17;
+constexpr QSize clientTwips(7560, 4830);
 
-template<typename Control>
-Control *place(Control *control, const QString &name, int left, int top, int width, int height)
+// Like a dialog's units, the layout grows with the font, across by the width
+// of its letters and down by the height of its lines: a larger font, or one
+// with wider letters or taller lines, gets a layout scaled in proportion, so
+// that its text fits where the drawn-for font's did. A smaller font keeps the
+// drawn layout.
+QSizeF layoutScale(const QWidget &window)
 {
-    control->setObjectName(name);
-    control->setGeometry(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel,
-                         height / twipsPerPixel);
-    return control;
+    const qreal em = QFontInfo(window.font()).pointSizeF() * window.logicalDpiY() / 72;
+    const QFontMetricsF metrics(window.font(), &window);
+    const QString letters = u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"_s;
+    const qreal letter = metrics.horizontalAdvance(letters) / letters.size();
+    const qreal across = std::max({ 1.0, em / drawnForEm, letter / drawnForLetter });
+    const qreal down = std::max({ 1.0, em / drawnForEm, metrics.height() / drawnForLine });
+    return QSizeF(across, down);
+}
+
+// Edges are rounded, not sizes, so that controls drawn edge to edge stay so.
+int scaled(int twips, qreal scale)
+{
+    return qRound(twips * scale / twipsPerPixel);
+}
+
+QRect scaled(const QRect &twips, QSizeF scale)
+{
+    const int left = scaled(twips.left(), scale.width());
+    const int top = scaled(twips.top(), scale.height());
+    return QRect(left, top, scaled(twips.left() + twips.width(), scale.width()) - left,
+                 scaled(twips.top() + twips.height(), scale.height()) - top);
 }
 
 QLineEdit *pathBox(const QString &prompt, QWidget *window)
@@ -88,8 +121,13 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
 {
     setObjectName(u"MainForm"_s);
     setWindowTitle(applicationTitle());
-    resize(7560 / twipsPerPixel, 4830 / twipsPerPixel);
 
+    const auto place = [this]<typename Control>(Control *control, const QString &name, int left,
+                                                int top, int width, int height) {
+        control->setObjectName(name);
+        m_twips.emplace_back(control, QRect(left, top, width, height));
+        return control;
+    };
     m_label1 = place(new FittedLabel(u"源TXT文件"_s, this), u"Label1"_s, 120, 480, 855, 255);
     m_text1 = place(pathBox(u"请选择需要转换的TXT文件"_s, this), u"Text1"_s, 960, 360, 5655, 375);
     m_command1 = place(button(u"浏览…"_s, this), u"Command1"_s, 6720, 360, 735, 375);
@@ -116,6 +154,7 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     creditPalette.setColor(QPalette::WindowText, creditPalette.color(QPalette::Link));
     m_label4->setPalette(creditPalette);
 
+    m_progressBar1->setAccessibleName(u"字幕生成进度"_s);
     m_progressBar1->setRange(0, 100);
     m_progressBar1->setTextVisible(false);
     m_progressBar1->hide();
@@ -126,13 +165,14 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     setTabOrder(m_command2, m_command3);
     setTabOrder(m_command3, m_command4);
     m_command1->setFocus();
+    layOut();
 
     if (!m_commonDialog1)
         m_commonDialog1 =
             std::make_unique<DialogFileChooser>(this, u"CommonDialog1"_s, QFileDialog::AcceptOpen);
     if (!m_commonDialog2)
-        m_commonDialog2 =
-            std::make_unique<DialogFileChooser>(this, u"CommonDialog2"_s, QFileDialog::AcceptSave);
+        m_commonDialog2 = std::make_unique<DialogFileChooser>(this, u"CommonDialog2"_s,
+                                                              DialogFileChooser::newFileMode);
     m_services = std::make_unique<WindowServices>(*this, *m_progressBar1);
 
     // A file dropped anywhere on the window names the source, the path
@@ -151,6 +191,22 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
 }
 
 MainForm::~MainForm() = default;
+
+void MainForm::layOut()
+{
+    const QSizeF scale = layoutScale(*this);
+    for (const auto &[control, twips] : m_twips)
+        control->setGeometry(scaled(twips, scale));
+    resize(scaled(QRect(QPoint(), clientTwips), scale).size());
+}
+
+void MainForm::changeEvent(QEvent *event)
+{
+    // The desktop's font setting may change while the window is open.
+    if (event->type() == QEvent::FontChange)
+        layOut();
+    QWidget::changeEvent(event);
+}
 
 void MainForm::setServices(std::unique_ptr<conversion::Services> services)
 {

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 class QDragEnterEvent;
 class QDropEvent;
@@ -48,11 +51,15 @@ public:
     void takeSource(const QString &path);
 
 protected:
+    void changeEvent(QEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
 private:
+    // Places every control at its drawn place, scaled for the window's font.
+    void layOut();
     void setSource(const QString &name);
+
     void command1Click();
     void command2Click();
     void command3Click();
@@ -76,6 +83,8 @@ private:
     QGroupBox *m_frame2;
     FittedLabel *m_label4;
     QProgressBar *m_progressBar1;
+    // Every control and its place in twips.
+    std::vector<std::pair<QWidget *, QRect>> m_twips;
 
     std::unique_ptr<FileChooser> m_commonDialog1;
     std::unique_ptr<FileChooser> m_commonDialog2;

@@ -1,12 +1,16 @@
 // The window as the user drives it: the path fields and their choosers, the
 // derived output name, and the services through which a run reaches the user.
 
+#include "application_setup.h"
 #include "application_title.h"
 #include "file_chooser.h"
 #include "main_form.h"
 #include "test_support.h"
 #include "window_services.h"
 
+#include <QAbstractItemView>
+#include <QAccessible>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
@@ -15,6 +19,8 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
 #include <QtTest>
 
 using namespace captiloom::window;
@@ -230,16 +236,20 @@ private slots:
     // The platform's own dialogs: the source is picked in an open dialog, the
     // output named in a save dialog (a native open dialog refuses a file that
     // does not exist yet); neither asks before replacing a file, since the
-    // run does, nor adds an extension. A native dialog forgets where it was
-    // between showings, so each offers its last choice again, which a cancel
-    // gives back.
+    // run does, nor adds an extension. Each offers its last choice again,
+    // which a cancel gives back. Closed with Enter from its name field, Qt's
+    // own dialog leaves nothing on screen that would keep the keyboard from
+    // the window.
     void fileDialogs_data()
     {
         QTest::addColumn<QString>("row"); // of the button and the box
         QTest::addColumn<QString>("typed"); // a file that does not exist yet
         QTest::addColumn<QString>("seen"); // filter|accept mode|asks nothing|suffix
         QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << u"Text Files(*.txt)|0|1|"_s;
-        QTest::newRow("output") << u"2"_s << u"新 片头"_s << u"utf Files(*.utf)|1|1|"_s;
+        // Windows' save dialog would add ".utf" to the name.
+        const int outputMode = QSysInfo::productType() == u"windows" ? 0 : 1;
+        QTest::newRow("output") << u"2"_s << u"新 片头"_s
+                                << u"utf Files(*.utf)|%1|1|"_s.arg(outputMode);
     }
     void fileDialogs()
     {
@@ -258,10 +268,8 @@ private slots:
             });
             form.findChild<QPushButton *>(u"Command"_s + row)->click();
         };
-        QPointer<QFileDialog> first;
         QString seen;
         whenShown([&](QFileDialog *dialog) {
-            first = dialog;
             seen = u"%1|%2|%3|%4"_s.arg(dialog->nameFilters().join(u';'))
                        .arg(int(dialog->acceptMode()))
                        .arg(dialog->testOption(QFileDialog::DontConfirmOverwrite))
@@ -274,12 +282,30 @@ private slots:
         const QString chosen = QDir::toNativeSeparators(dir.filePath(typed));
         QCOMPARE(pathBox->text(), chosen);
 
-        first->setDirectory(QDir::rootPath());
-        first->findChild<QLineEdit *>(u"fileNameEdit"_s)->clear();
         pathBox->setText(u"别的"_s);
         whenShown([&](QFileDialog *dialog) { seen = dialog->selectedFiles().join(u';'); });
         QCOMPARE(seen, QDir::fromNativeSeparators(chosen));
         QCOMPARE(pathBox->text(), chosen);
+
+        // A file's name offered for completion, the dialog closed under it.
+        for (const QString &existing : { u"片尾.txt"_s, u"片尾.utf"_s })
+            QVERIFY(QFile(dir.filePath(existing)).open(QIODevice::WriteOnly));
+        bool offered = false;
+        whenShown([&](QFileDialog *dialog) {
+            auto *name = dialog->findChild<QLineEdit *>(u"fileNameEdit"_s);
+            name->setText(u"片"_s);
+            offered = QTest::qWaitFor([name] {
+                name->completer()->complete();
+                return name->completer()->popup()->isVisible();
+            });
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        QVERIFY(offered);
+        QCOMPARE(pathBox->text(), QDir::toNativeSeparators(dir.filePath(u"片"_s)));
+        QWidgetList shown = QApplication::topLevelWidgets();
+        shown.removeIf(
+            [&form](QWidget *widget) { return widget == &form || !widget->isVisible(); });
+        QCOMPARE(shown, QWidgetList());
     }
 
     // A run finds the bar as the last one left it, then sets maximum,
@@ -326,6 +352,106 @@ private slots:
         QCOMPARE(ask({}, Qt::Key_Return), applicationTitle() + u"| 文字|000|0"_s);
         QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Return), u"覆盖确认| 文字|111|1"_s); // Yes
         QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), u"覆盖确认| 文字|111|2"_s); // No
+    }
+
+    // The layout grows with the font, so that no text is cut off: each
+    // control's text, measured in the control's font, fits the room its box
+    // leaves for it, with the desktop's font set before the window opens or
+    // changed while it is open.
+    void textFitsAtEveryFontSize_data()
+    {
+        QTest::addColumn<qreal>("points");
+        QTest::addColumn<bool>("whileOpen");
+        QTest::newRow("9 pt") << 9.0 << false;
+        QTest::newRow("16 pt") << 16.0 << false;
+        QTest::newRow("13 pt while open") << 13.0 << true;
+    }
+    void textFitsAtEveryFontSize()
+    {
+        QFETCH(qreal, points);
+        QFETCH(bool, whileOpen);
+        const QFont before = QApplication::font();
+        const auto restore = qScopeGuard([&before] { QApplication::setFont(before); });
+        QFont font = fontWithChinese(before); // as the program does
+        font.setPointSizeF(points);
+        if (!whileOpen)
+            QApplication::setFont(font);
+        MainForm form;
+        if (whileOpen)
+            QApplication::setFont(font);
+        QTRY_COMPARE(form.font().pointSizeF(), points);
+
+        const auto room = [](QWidget *control) -> QRect {
+            QStyle *style = control->style();
+            if (auto *button = qobject_cast<QPushButton *>(control)) {
+                QStyleOptionButton option;
+                option.initFrom(button);
+                option.text = button->text();
+                return style->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+            }
+            if (auto *box = qobject_cast<QLineEdit *>(control)) {
+                QStyleOptionFrame option;
+                option.initFrom(box);
+                option.lineWidth = style->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, box);
+                // The box keeps 2 pixels across and 1 down clear of its text.
+                return style->subElementRect(QStyle::SE_LineEditContents, &option, box)
+                    .adjusted(2, 1, -2, -1);
+            }
+            // A label's text may reach one pixel below its box, where a
+            // line's descent holds no ink, and keeps off its last column.
+            return control->contentsRect().adjusted(0, 0, -1, 1);
+        };
+        QStringList cut;
+        for (const char *name : { "Label1", "Text1", "Command1", "Label2", "Text2", "Command2",
+                                  "Command3", "Command4", "Label4" }) {
+            auto *control = form.findChild<QWidget *>(QLatin1String(name));
+            const QString text = control->property("text").toString();
+            const QFontMetricsF metrics(control->font());
+            const QSizeF needs(metrics.horizontalAdvance(text), metrics.height());
+            const QRect has = room(control);
+            if (needs.width() > has.width() || needs.height() > has.height())
+                cut << u"%1 %2x%3 in %4x%5"_s.arg(QLatin1String(name))
+                           .arg(needs.width())
+                           .arg(needs.height())
+                           .arg(has.width())
+                           .arg(has.height());
+        }
+        // The help text wraps; its frame's title stays above it.
+        auto *help = form.findChild<QLabel *>(u"Label3"_s);
+        if (help->heightForWidth(help->width()) > help->height())
+            cut << u"Label3 %1 high in %2"_s.arg(help->heightForWidth(help->width()))
+                       .arg(help->height());
+        auto *frame = form.findChild<QGroupBox *>(u"Frame1"_s);
+        QStyleOptionGroupBox option;
+        option.initFrom(frame);
+        option.text = frame->title();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        const QRect title = frame->style()->subControlRect(QStyle::CC_GroupBox, &option,
+                                                           QStyle::SC_GroupBoxLabel, frame);
+        if (title.width() < QFontMetricsF(frame->font()).horizontalAdvance(frame->title())
+            || title.bottom() >= help->y())
+            cut << u"Frame1's title"_s;
+        // And every control lies inside the window.
+        for (QWidget *control : form.findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!form.rect().contains(control->geometry()))
+                cut << control->objectName() + u" outside the window"_s;
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", "_s)));
+    }
+
+    // What a screen reader says for each control the user meets, the
+    // progress bar included, which shows nothing but its bar.
+    void screenReaderNames()
+    {
+        MainForm form;
+        QStringList unnamed;
+        for (QWidget *control : form.findChildren<QWidget *>()) {
+            if (control->focusPolicy() == Qt::NoFocus && !qobject_cast<QProgressBar *>(control))
+                continue;
+            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+            if (accessible->text(QAccessible::Name).trimmed().isEmpty())
+                unnamed << control->objectName();
+        }
+        QCOMPARE(unnamed, QStringList());
     }
 
     // At once, even with another window open.
