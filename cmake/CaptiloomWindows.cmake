@@ -73,7 +73,7 @@ install(CODE "
 # links it.
 find_program(CAPTILOOM_PANDOC pandoc REQUIRED)
 set(guideHtml ${PROJECT_BINARY_DIR}/guide.html)
-file(GLOB guideImages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/images/*.png)
+file(GLOB guideImages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png ${PROJECT_SOURCE_DIR}/docs/images/*.png)
 add_custom_command(OUTPUT ${guideHtml}
     COMMAND ${CAPTILOOM_PANDOC} --standalone --self-contained
             --metadata lang=zh-CN --metadata pagetitle=字幕织机使用指南
