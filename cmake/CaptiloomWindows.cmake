@@ -75,8 +75,7 @@ find_program(CAPTILOOM_PANDOC pandoc REQUIRED)
 set(guideHtml ${PROJECT_BINARY_DIR}/guide.html)
 file(GLOB guideImages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png ${PROJECT_SOURCE_DIR}/docs/images/*.png)
 add_custom_command(OUTPUT ${guideHtml}
-    COMMAND ${CAPTILOOM_PANDOC} --standalone --self-contained
-            --metadata lang=zh-CN --metadata pagetitle=字幕织机使用指南
+    COMMAND ${CAPTILOOM_PANDOC} --standalone --self-contained --quiet --metadata lang=zh-CN
             --css ${PROJECT_SOURCE_DIR}/data/windows/guide.css
             --resource-path ${PROJECT_SOURCE_DIR}/docs
             -o ${guideHtml} ${PROJECT_SOURCE_DIR}/docs/guide.md

@@ -62,6 +62,7 @@ Var Changing
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "$(ShowGuide)"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
+!define MUI_WELCOMEPAGE_TEXT "$(WelcomeText)"
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${SOURCE_DIR}/LICENSE"
 !insertmacro MUI_PAGE_COMPONENTS
@@ -79,6 +80,8 @@ Var Changing
 
 LangString ProductName ${LANG_ENGLISH} "Captiloom"
 LangString ProductName ${LANG_SIMPCHINESE} "字幕织机"
+LangString WelcomeText ${LANG_ENGLISH} "Captiloom turns a text of narration lines into a timed subtitle file for your video editor.$\r$\n$\r$\nThis wizard installs Captiloom ${VERSION}. It needs no administrator rights. If Captiloom is running, close it first.$\r$\n$\r$\nClick Next to continue."
+LangString WelcomeText ${LANG_SIMPCHINESE} "字幕织机把逐行写好的解说词转换成带时间的字幕文件，供视频编辑软件导入。$\r$\n$\r$\n本向导将在你的电脑上安装字幕织机 ${VERSION}，不需要管理员权限。如果字幕织机正在运行，请先关闭它。$\r$\n$\r$\n点击“下一步”继续。"
 LangString ShowGuide ${LANG_ENGLISH} "Open the user guide (Simplified Chinese)"
 LangString ShowGuide ${LANG_SIMPCHINESE} "打开使用指南"
 LangString MainSection ${LANG_ENGLISH} "Captiloom"
