@@ -124,14 +124,17 @@ Function ${prefix}WaitUntilClosed
     ${IfNot} ${FileExists} "$INSTDIR\captiloom.exe"
         Return
     ${EndIf}
+    Push $0
     retry:
     ClearErrors
     FileOpen $0 "$INSTDIR\captiloom.exe" a
     ${IfNot} ${Errors}
         FileClose $0
+        Pop $0
         Return
     ${EndIf}
     MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "$(${message})" /SD IDCANCEL IDRETRY retry
+    Pop $0
     DetailPrint "$(${message})"
     SetErrorLevel 3
     Abort
@@ -143,6 +146,11 @@ FunctionEnd
 ; Removes what an installation in $INSTDIR made, in the shell context and
 ; registry root (SHCTX) already chosen; folders only when empty, registry
 ; keys only those that are this program's own.
+!macro DELETE_KEY_IF_EMPTY prefix key
+    Push "${key}"
+    Call ${prefix}DeleteKeyIfEmpty
+!macroend
+
 !macro DEFINE_REMOVE prefix
 Function ${prefix}RemoveInstallation
     !insertmacro CAPTILOOM_REMOVE_FILES
@@ -158,34 +166,35 @@ Function ${prefix}RemoveInstallation
     DeleteRegKey SHCTX "${PROGID_KEY}"
     DeleteRegValue SHCTX "${TXT_PROGIDS_KEY}" "${PROGID}"
     ; .txt belongs to Windows and to other programs: its keys go only if
-    ; nothing but this program's entry was in them.
-    Push "${TXT_PROGIDS_KEY}"
-    Call ${prefix}DeleteKeyIfEmpty
-    Push "Software\Classes\.txt"
-    Call ${prefix}DeleteKeyIfEmpty
+    ; this program's entry was all they held. So do the user's own folder
+    ; and keys above this program's, which a user's first installation
+    ; makes; the machine's are Windows' own.
+    !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "${TXT_PROGIDS_KEY}"
+    !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\.txt"
+    ${If} $AllUsers != 1
+        !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\Applications"
+        !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+        RMDir "$LOCALAPPDATA\Programs"
+    ${EndIf}
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 FunctionEnd
 
+; Deletes the key named on the stack if it holds no subkey and no value.
 Function ${prefix}DeleteKeyIfEmpty
     Exch $1
     Push $2
-    ClearErrors
+    Push $3
+    Push $4
     EnumRegKey $2 SHCTX "$1" 0
-    ${IfNot} ${Errors}
-    ${AndIf} $2 == ""
-        ClearErrors
-        EnumRegValue $2 SHCTX "$1" 0
-        ${IfNot} ${Errors}
-        ${AndIf} $2 == ""
-            ; The unnamed default value does not show in the list of values.
-            ClearErrors
-            ReadRegStr $2 SHCTX "$1" ""
-            ${If} ${Errors}
-            ${OrIf} $2 == ""
-                DeleteRegKey SHCTX "$1"
-            ${EndIf}
-        ${EndIf}
+    ; Lists the unnamed default value too, under the name "".
+    EnumRegValue $3 SHCTX "$1" 0
+    ReadRegStr $4 SHCTX "$1" ""
+    ${If} "$2$3$4" == ""
+        DeleteRegKey SHCTX "$1"
     ${EndIf}
+    ClearErrors
+    Pop $4
+    Pop $3
     Pop $2
     Pop $1
 FunctionEnd
@@ -368,6 +377,7 @@ Function un.onInit
     ; The installation is the all-users one if that is where the registry
     ; says it lives; the uninstaller runs with _?= naming its folder.
     SetShellVarContext all
+    StrCpy $AllUsers 1
     ReadRegStr $0 SHCTX "${APP_KEY}" "InstallLocation"
     ${If} $0 != ""
     ${AndIf} $0 == $INSTDIR
@@ -388,6 +398,7 @@ Function un.onInit
         ${EndIf}
     ${Else}
         SetShellVarContext current
+        StrCpy $AllUsers 0
     ${EndIf}
 FunctionEnd
 
