@@ -38,6 +38,9 @@ Name "$(ProductName)"
 OutFile "${OUTFILE}"
 BrandingText "$(ProductName) ${VERSION}"
 ShowInstDetails nevershow
+; A file that cannot be written ends the installation (and takes it back)
+; rather than being skipped.
+AllowSkipFiles off
 ShowUninstDetails nevershow
 
 VIProductVersion "${VERSION}.0"
@@ -57,8 +60,13 @@ Var Changing
 !define MUI_ICON "${SOURCE_DIR}/data/icons/captiloom.ico"
 !define MUI_UNICON "${SOURCE_DIR}/data/icons/captiloom.ico"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\captiloom.exe"
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\guide.html"
+; Started through Explorer, the program and the guide run with the user's
+; own rights, not the elevated installer's: Windows would not let Explorer
+; drop files onto an elevated window.
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_FUNCTION StartProgram
+!define MUI_FINISHPAGE_SHOWREADME
+!define MUI_FINISHPAGE_SHOWREADME_FUNCTION OpenGuide
 !define MUI_FINISHPAGE_SHOWREADME_TEXT "$(ShowGuide)"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
 
@@ -351,6 +359,14 @@ Section "$(MainSection)" SectionMain
     WriteRegStr SHCTX "${TXT_PROGIDS_KEY}" "${PROGID}" ""
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
+
+Function StartProgram
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\captiloom.exe"'
+FunctionEnd
+
+Function OpenGuide
+    Exec '"$WINDIR\explorer.exe" "$INSTDIR\guide.html"'
+FunctionEnd
 
 Section "$(DesktopSection)" SectionDesktop
     CreateShortcut "$DESKTOP\${SHORTCUT_NAME}.lnk" "$INSTDIR\captiloom.exe" \
