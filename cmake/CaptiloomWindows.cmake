@@ -95,7 +95,7 @@ if(CAPTILOOM_MAKENSIS)
     set(setupFile ${PROJECT_BINARY_DIR}/captiloom-${PROJECT_VERSION}-windows-x64-setup.exe)
     add_custom_target(setup
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
-        COMMAND ${CMAKE_COMMAND} --install ${PROJECT_BINARY_DIR} --prefix ${stage}
+        COMMAND ${CMAKE_COMMAND} --install ${PROJECT_BINARY_DIR} --prefix ${stage} --strip
         COMMAND ${CMAKE_COMMAND} -DCAPTILOOM_STAGE=${stage}
                 -DCAPTILOOM_OUTPUT=${PROJECT_BINARY_DIR}/setup-files.nsh
                 -P ${CMAKE_CURRENT_LIST_DIR}/CaptiloomSetupFiles.cmake
