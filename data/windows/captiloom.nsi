@@ -260,6 +260,8 @@ FunctionEnd
 ; folder made only for the test is removed again. (Testing the error flag
 ; clears it, hence the variable.)
 Function TestWritable
+    ; The test file is nothing the user needs to read about.
+    SetDetailsPrint none
     StrCpy $Writable 0
     StrCpy $1 0
     ${IfNot} ${FileExists} "$INSTDIR\*.*"
@@ -278,6 +280,7 @@ Function TestWritable
     ${If} $1 == 1
         RMDir "$INSTDIR"
     ${EndIf}
+    SetDetailsPrint lastused
 FunctionEnd
 
 Function DirectoryLeave
