@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <vector>
 
 #include <spawn.h>
@@ -13,7 +14,7 @@ extern char **environ;
 
 namespace captiloom::bench {
 
-ChildResult runChild(const QString &program, const QStringList &arguments)
+ChildResult runChild(const QString &program, const QStringList &arguments, bool quietErrors)
 {
     ChildResult result;
     int pipeEnds[2];
@@ -33,6 +34,8 @@ ChildResult runChild(const QString &program, const QStringList &arguments)
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[0]);
     posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+    if (quietErrors)
+        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
 
     pid_t pid = 0;
     result.startNs = monotonicNs();

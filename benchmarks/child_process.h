@@ -15,7 +15,9 @@ struct ChildResult
     qint64 startNs = 0; // monotonic clock, just before the process was created
 };
 
-// Runs a program to its end and reports what it printed.
-ChildResult runChild(const QString &program, const QStringList &arguments);
+// Runs a program to its end and reports what it printed; its standard error
+// goes where the caller's does, or nowhere when `quietErrors`.
+ChildResult runChild(const QString &program, const QStringList &arguments,
+                     bool quietErrors = false);
 
 } // namespace captiloom::bench

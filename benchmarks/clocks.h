@@ -5,6 +5,8 @@
 
 #include <ctime>
 
+#include <sys/resource.h>
+
 namespace captiloom::bench {
 
 inline qint64 nanoseconds(clockid_t clock)
@@ -28,6 +30,18 @@ inline qint64 monotonicNs()
 inline qint64 processCpuNs()
 {
     return nanoseconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+
+// The processor time of every child this process has waited for so far, in
+// the same sense as processCpuNs().
+inline qint64 childrenCpuNs()
+{
+    rusage usage {};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    const auto ns = [](const timeval &time) {
+        return qint64(time.tv_sec) * 1'000'000'000 + qint64(time.tv_usec) * 1000;
+    };
+    return ns(usage.ru_utime) + ns(usage.ru_stime);
 }
 
 // The most memory this process image has held resident, in KiB, from the

@@ -2,13 +2,15 @@
 # shortens it, since some faults make a test wait for ever.
 set(CAPTILOOM_TEST_TIMEOUT 300 CACHE STRING "Seconds after which a test counts as hung")
 
-# captiloom_add_test(<name> SOURCES <files...> LIBRARIES <targets...>)
+# captiloom_add_test(<name> SOURCES <files...> LIBRARIES <targets...> [UNPRIVILEGED])
 #
 # One QtTest executable per suite, registered with ctest under its own name,
 # with the shared test support (tests/support). Widget suites run on the
-# offscreen platform so they need no display.
+# offscreen platform so they need no display. An UNPRIVILEGED suite, whose
+# cases depend on what the user may read and write, is registered a second
+# time as <name>_unprivileged: run by root, that one runs as an ordinary user.
 function(captiloom_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;LIBRARIES" ${ARGN})
+    cmake_parse_arguments(ARG "UNPRIVILEGED" "" "SOURCES;LIBRARIES" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
     target_link_libraries(${name}
         PRIVATE Qt6::Test Captiloom::options Captiloom::test_support ${ARG_LIBRARIES})
@@ -30,4 +32,10 @@ function(captiloom_add_test name)
     endif()
     set_tests_properties(${name} PROPERTIES
         ENVIRONMENT "${environment}" TIMEOUT ${CAPTILOOM_TEST_TIMEOUT})
+    if(ARG_UNPRIVILEGED AND CMAKE_HOST_SYSTEM_NAME STREQUAL "Linux" AND NOT CMAKE_CROSSCOMPILING)
+        add_test(NAME ${name}_unprivileged
+            COMMAND ${PROJECT_SOURCE_DIR}/tests/run-unprivileged $<TARGET_FILE:${name}>)
+        set_tests_properties(${name}_unprivileged PROPERTIES
+            ENVIRONMENT "${environment}" TIMEOUT ${CAPTILOOM_TEST_TIMEOUT} SKIP_RETURN_CODE 77)
+    endif()
 endfunction()

@@ -1,8 +1,10 @@
 // Runs whole conversions on arbitrary sources, through real files, over an old
-// output the user agrees to replace. The run writes one well-formed block for
-// each line its reader hands out that is not blank, holding that line, or
-// stops at the first line it cannot take, the old output untouched; and it
-// never changes the source or leaves a file behind.
+// output the user agrees to replace. The reader hands out the lines the line
+// rule gives: they end at CR LF or at a lone CR, or at LF in a file without
+// CR. The run writes one well-formed block for each of them that is not
+// blank, holding that line, or stops at the first line it cannot take, the
+// old output untouched; and it never changes the source or leaves a file
+// behind.
 
 #include "test_support.h"
 
@@ -15,6 +17,47 @@ using captiloom::platform::SourceText;
 
 // Stops the fuzzer at a broken property; libFuzzer keeps the input that led here.
 #define CHECK(property) ((property) ? void() : qFatal("property violated: %s", #property))
+
+// The source's units: UTF-16 after its mark (a last odd byte a unit of its
+// own), bytes otherwise: no character of the other encodings holds a CR's or
+// an LF's byte.
+static QList<char16_t> unitsOf(const QByteArray &input)
+{
+    QList<char16_t> units;
+    const bool little = input.startsWith("\xFF\xFE"), big = input.startsWith("\xFE\xFF");
+    if (!little && !big) {
+        // A UTF-8 mark is no line of its own; when it is taken for GBK text,
+        // more bytes follow it.
+        for (const char byte :
+             QByteArrayView(input).sliced(input.startsWith("\xEF\xBB\xBF") ? 3 : 0))
+            units.append(static_cast<uchar>(byte));
+        return units;
+    }
+    for (qsizetype at = 2; at < input.size(); at += 2) {
+        const auto byte = [&](qsizetype i) {
+            return i < input.size() ? uchar(input[i]) : 0xFF;
+        };
+        units.append(
+            char16_t(little ? byte(at) | byte(at + 1) << 8 : byte(at) << 8 | byte(at + 1)));
+    }
+    return units;
+}
+
+// Lines by the rule, counted on the units.
+static qint64 linesOf(const QList<char16_t> &units, char16_t terminator)
+{
+    qint64 lines = 0;
+    bool open = false; // a line has begun since the last terminator
+    for (qsizetype at = 0; at < units.size(); ++at) {
+        open = units[at] != terminator;
+        if (!open) {
+            ++lines;
+            if (terminator == u'\r' && at + 1 < units.size() && units[at + 1] == u'\n')
+                ++at;
+        }
+    }
+    return lines + open;
+}
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
@@ -32,10 +75,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     SourceText source(in);
     const qint64 count = source.open() ? source.countLines(1 << 20) : -1;
     CHECK(count >= 0 && source.rewind());
+    const QList<char16_t> units = unitsOf(input);
+    const char16_t terminator = units.contains(u'\r') ? u'\r' : u'\n';
+    CHECK(count == linesOf(units, terminator));
     QByteArray blocks; // the document with its times left out
     QString stop;
     qint64 lines = 0, number = 0;
     for (SourceText::Line line; source.readLine(line); ++lines) {
+        CHECK(!line.text.contains(QChar(terminator)));
         if (!stop.isEmpty() || line.text.isEmpty())
             continue;
         if (line.cut || line.text.size() > 23)

@@ -1,16 +1,41 @@
 #include "application_setup.h"
+#include "command_line.h"
 #include "main_form.h"
+#include "terminal.h"
 
 #include <QApplication>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+using namespace captiloom;
+
 namespace {
 
-constexpr const char *noDisplayLine =
-    "captiloom: no display to show the window on; without a desktop, try: xvfb-run ./run\n";
+// What an installed program's user can do about a missing window system.
+QString noDisplayLine()
+{
+    return console::localized(
+        u"captiloom: 没有可以显示窗口的图形桌面（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。"
+        u"请在桌面会话中启动；若不需要窗口，可以这样转换文件：captiloom --convert 文件…",
+        u"captiloom: no graphical desktop to show the window on (neither DISPLAY nor "
+        u"WAYLAND_DISPLAY is set). Start it from a desktop session, or convert without a "
+        u"window: captiloom --convert FILE...");
+}
+
+QString unreachableDisplayLine()
+{
+    const QString display =
+        qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
+    return console::localized(
+               u"captiloom: 无法在显示器“%1”上打开窗口：连不上该显示器，或缺少 Qt 的窗口系统插件"
+               u"（Debian 的 qt6-qpa-plugins 和 libxcb-cursor0 软件包）。"
+               u"若不需要窗口，可以这样转换文件：captiloom --convert 文件…",
+               u"captiloom: cannot open a window on display \"%1\": it cannot be reached, or "
+               u"Qt's window system plugin is missing (Debian packages qt6-qpa-plugins and "
+               u"libxcb-cursor0). To convert without a window: captiloom --convert FILE...")
+        .arg(display);
+}
 
 [[maybe_unused]] bool platformChosen(int argc, char **argv)
 {
@@ -37,12 +62,13 @@ bool displayMissing([[maybe_unused]] int argc, [[maybe_unused]] char **argv)
 
 QtMessageHandler g_previousHandler = nullptr;
 
-// A display that is named but cannot be reached is only found out while the
-// application starts; that is fatal too, and it ends the same way.
+// A display that is named but cannot be reached, or a window system plugin
+// that cannot be loaded, is only found out while the application starts;
+// that is fatal too, and it ends the same way.
 void startupMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtFatalMsg) {
-        std::fputs(noDisplayLine, stderr);
+        console::writeLine(console::Stream::Error, unreachableDisplayLine());
         std::_Exit(EXIT_FAILURE);
     }
     g_previousHandler(type, context, message);
@@ -52,8 +78,16 @@ void startupMessage(QtMsgType type, const QMessageLogContext &context, const QSt
 
 int main(int argc, char **argv)
 {
-    if (displayMissing(argc, argv)) {
-        std::fputs(noDisplayLine, stderr);
+    // Help, the version and a conversion start no window system, so that they
+    // work without a display; a mistyped option is the first thing to hear of.
+    const bool noWindow = console::needsNoWindow(argc, argv);
+    if (noWindow || displayMissing(argc, argv)) {
+        const QCoreApplication application(argc, argv);
+        const console::CommandLine commandLine =
+            console::parseCommandLine(QCoreApplication::arguments());
+        if (noWindow || commandLine.action != console::CommandLine::Action::Window)
+            return console::runWithoutWindow(commandLine);
+        console::writeLine(console::Stream::Error, noDisplayLine());
         return EXIT_FAILURE;
     }
 
@@ -61,9 +95,15 @@ int main(int argc, char **argv)
     QApplication application(argc, argv);
     qInstallMessageHandler(g_previousHandler);
 
-    captiloom::window::setUpApplication(application);
+    window::setUpApplication(application);
+    const console::CommandLine commandLine =
+        console::parseCommandLine(QCoreApplication::arguments());
+    if (commandLine.action != console::CommandLine::Action::Window)
+        return console::runWithoutWindow(commandLine);
 
-    captiloom::window::MainForm window;
-    window.show();
+    window::MainForm form;
+    if (!commandLine.files.isEmpty())
+        form.takeSource(commandLine.files.first());
+    form.show();
     return QApplication::exec();
 }

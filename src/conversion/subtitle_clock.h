@@ -3,7 +3,6 @@
 #include <QStringView>
 #include <QtGlobal>
 
-#include <array>
 #include <cmath>
 
 namespace captiloom::conversion {
@@ -60,17 +59,7 @@ inline int SecondsForLength(qsizetype length)
 
 inline int LineSeconds(QStringView line)
 {
-    // A division and a rounding call that saves and restores the processor's
-    // rounding state cost more, for each of tens of thousands of lines, than
-    // everything else the clock does; a timed line has one of a few lengths,
-    // so each of those is worked out once.
-    static const auto seconds = [] {
-        std::array<int, longestLine + 1> table {};
-        for (qsizetype length = 0; length <= longestLine; ++length)
-            table[length] = SecondsForLength(length);
-        return table;
-    }();
-    return line.size() <= longestLine ? seconds[line.size()] : SecondsForLength(line.size());
+    return SecondsForLength(line.size());
 }
 
 inline TimeText AdvanceForBlank(TimeText StartTime)

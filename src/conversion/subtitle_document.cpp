@@ -3,29 +3,17 @@
 #include "file_system.h"
 
 #include <algorithm>
-#include <array>
 #include <charconv>
-#include <cstring>
 
 namespace captiloom::conversion {
 
 namespace {
 
-// "00" to "99": looking two digits up costs a fraction of working them out,
-// and a document has four numbers of two digits for each of its lines.
-constexpr std::array<char, 200> digitPairs = [] {
-    std::array<char, 200> pairs {};
-    for (int i = 0; i < 100; ++i) {
-        pairs[2 * i] = static_cast<char>('0' + i / 10);
-        pairs[2 * i + 1] = static_cast<char>('0' + i % 10);
-    }
-    return pairs;
-}();
-
 char *writeTwoDigits(char *out, unsigned value)
 {
-    std::memcpy(out, digitPairs.data() + 2 * value, 2);
-    return out + 2;
+    *out++ = static_cast<char>('0' + value / 10);
+    *out++ = static_cast<char>('0' + value % 10);
+    return out;
 }
 
 // Writes "HH:MM:SS,mmm"; hours get a third digit and more only past 99.

@@ -2,10 +2,10 @@
 
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <QStringView>
 
-#include <bitset>
+#include <functional>
+#include <memory>
 #include <optional>
 
 namespace captiloom::platform {
@@ -23,6 +23,7 @@ public:
     explicit CodePage(const QByteArray &name = systemName());
     // The converters' states must stay where they were made.
     Q_DISABLE_COPY_MOVE(CodePage)
+    ~CodePage();
 
     // Decodes one line. Bytes that do not form a character, an incomplete
     // sequence at the very end included, each come out as a replacement
@@ -34,17 +35,14 @@ public:
     std::optional<char32_t> encode(QStringView text, QByteArray &out);
 
 private:
-#ifdef Q_OS_WIN
-    // Windows converts its code pages itself; a Qt without ICU knows none of
-    // them but through its System converter, whose errors are its own.
-    unsigned m_codePage;
-    std::bitset<256> m_leadBytes;
-#else
-    QByteArray m_name;
-    QStringDecoder m_decoder;
-    std::optional<QStringEncoder> m_encoder;
-    QByteArray m_scratch;
-#endif
+    // The first character, or surrogate pair, that `encodes` refuses;
+    // U+FFFD when it refuses none of them alone.
+    static char32_t firstUnencodable(QStringView text,
+                                     const std::function<bool(QStringView)> &encodes);
+
+    // Each platform converts its own way, with state of its own kinds.
+    struct Converter;
+    std::unique_ptr<Converter> m_converter;
 };
 
 } // namespace captiloom::platform

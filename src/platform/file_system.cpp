@@ -1,15 +1,9 @@
 #include "file_system.h"
 
-#include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#endif
-
 #include <filesystem>
-#include <optional>
 #include <system_error>
 
 namespace captiloom::platform {
@@ -58,46 +52,22 @@ QString replaceFile(const QString &path, QByteArrayView bytes)
     if (old.exists() && !old.isFile() && !old.isDir())
         return QStringLiteral("不是普通文件");
 
-#ifdef Q_OS_WIN
-    // The user has already agreed to the replacement, but Windows refuses to
-    // rename over a read-only file, and some of its ways of replacing one
-    // over a hidden or system file too: the marks are lifted, and put back
-    // if the new file never arrives. The new file is made without them.
-    const QString nativePath = QDir::toNativeSeparators(path);
-    const auto native = reinterpret_cast<const wchar_t *>(nativePath.utf16());
-    const DWORD blocking = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
-    const DWORD marks = old.isFile() ? GetFileAttributesW(native) : INVALID_FILE_ATTRIBUTES;
-    const bool lifted = marks != INVALID_FILE_ATTRIBUTES && (marks & blocking) != 0;
-    if (lifted)
-        SetFileAttributesW(native, (marks & ~blocking) ? marks & ~blocking : FILE_ATTRIBUTE_NORMAL);
-#else
-    // The saver refuses to replace a file it may not write to; the user has
-    // already agreed to the replacement, so the mark is lifted, and put back
-    // if the new file never arrives. It is read from the file's own bits,
-    // not from whether this user may write, which root always may.
-    std::optional<QFile::Permissions> lifted;
-    if (old.isFile() && !old.permission(QFile::WriteOwner)) {
-        // Without the "User" flags, which say what this user may do, not what
-        // the file's bits are: setting WriteUser back would set the owner's
-        // write bit on Unix.
-        lifted = old.permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
-        QFile::setPermissions(path, *lifted | QFile::WriteOwner);
-    }
-#endif
-
+    const LiftedMarks marks(old);
     QSaveFile file(path);
-    const bool written = file.open(QIODevice::WriteOnly) && writeAll(file, bytes) && file.commit();
-    if (written)
-        return {};
-    QString reason = file.errorString();
+    QString reason;
+    if (file.open(QIODevice::WriteOnly) && writeAll(file, bytes) && file.flush()) {
+        // The saver asks for the data to reach the disk but renames its file
+        // over the old one whatever the answer: a file that may not be there
+        // must not take the old one's place.
+        reason = syncToDisk(file);
+        if (reason.isEmpty() && file.commit())
+            return {};
+    }
+    if (reason.isEmpty())
+        reason = file.errorString();
+    // Closing the saver uncommitted removes its temporary file.
     file.cancelWriting();
-#ifdef Q_OS_WIN
-    if (lifted)
-        SetFileAttributesW(native, marks);
-#else
-    if (lifted)
-        QFile::setPermissions(path, *lifted);
-#endif
+    marks.putBack();
     return reason.isEmpty() ? QStringLiteral("Unknown error") : reason;
 }
 

@@ -8,7 +8,6 @@
 #include <QString>
 #include <QStringDecoder>
 
-#include <memory>
 #include <optional>
 
 namespace captiloom::platform {
@@ -16,10 +15,12 @@ namespace captiloom::platform {
 // A source text file, read twice: once to count its lines and learn its
 // encoding, once to hand the lines out.
 //
-// A line ends at CR LF or at a lone CR; a lone LF is an ordinary character,
-// the last line needs no terminator, and a final terminator does not start an
-// empty line. Memory stays bounded whatever the file holds: a line keeps only
-// its first bytes, enough to tell it is too long for a subtitle.
+// A line ends at CR LF or at a lone CR, and a lone LF is an ordinary
+// character; but in a file that holds no CR at all, as Linux editors save
+// them, a line ends at LF. The last line needs no terminator, and a final
+// terminator does not start an empty line. Memory stays bounded whatever the
+// file holds: a line keeps only its first bytes, enough to tell it is too
+// long for a subtitle.
 class SourceText
 {
 public:
@@ -46,10 +47,11 @@ public:
     explicit SourceText(const QString &path);
 
     bool open();
-    // Reads the whole file, finds its encoding and returns its number of
-    // lines, or stops once they are more than `limit`. -1 when reading fails.
+    // Reads the whole file, finds its encoding and line ends and returns its
+    // number of lines, or stops once they are more than `limit`. -1 when
+    // reading fails.
     qint64 countLines(qint64 limit);
-    // Back to the first line, to hand the lines out in the encoding found.
+    // Back to the first line, to hand the lines out as counted.
     bool rewind();
     // False at the end of the file, or when reading fails (see failed()).
     bool readLine(Line &line);
@@ -61,50 +63,46 @@ public:
     qint64 bytesRead() const { return m_bytesRead; }
 
 private:
-    bool fill();
-    bool nextLine();
-    qsizetype passWholeLines();
     qsizetype unitSize() const
     {
         return m_encoding == Encoding::Utf16LittleEndian || m_encoding == Encoding::Utf16BigEndian
             ? 2
             : 1;
     }
-    bool isUnit(qsizetype at, char value) const;
-    void findCrs();
-    qsizetype findCr(qsizetype from);
-    bool endsLine(qsizetype cr) const;
-    void passEnd(qsizetype cr);
+    char16_t unitAt(qsizetype at) const;
+    qsizetype find(char16_t unit, qsizetype from) const;
+    qsizetype count(char16_t unit, qsizetype from, qsizetype to) const;
+    void startPass();
+    bool fill();
+    bool nextLine();
     void keep(qsizetype from, qsizetype to);
-    void take(qsizetype from, qsizetype to, bool spanned);
     QStringView decodedAhead();
     void decode(QByteArrayView bytes);
-    void startPass();
 
     QFile m_file;
     Encoding m_encoding = Encoding::CodePage;
     qsizetype m_markLength = 0;
+    char16_t m_terminator = u'\r'; // LF when the file holds no CR
+    bool m_counting = false;
+
     QByteArray m_buffer;
     qsizetype m_pos = 0;
     qsizetype m_end = 0;
     qint64 m_bytesRead = 0;
     bool m_eof = false;
     bool m_failed = false;
-    bool m_counting = false;
-    // Where the CRs in the buffer lie, found once per read rather than once
-    // per line, and the first one not yet passed.
-    std::unique_ptr<qsizetype[]> m_crs;
-    qsizetype m_crCount = 0;
-    qsizetype m_nextCr = 0;
+
     QByteArray m_line; // the kept bytes of a line that spanned reads
     qint64 m_lineLength = 0;
     qsizetype m_lineStart = -1; // where the line lies in the buffer, when it does
-    QString m_ahead; // the whole lines from m_aheadByte on, decoded
-    std::unique_ptr<qsizetype[]> m_aheadCrs; // where their CRs lie in m_ahead
-    qsizetype m_aheadCrCount = 0;
-    qsizetype m_aheadLine = 0; // the next line's CR in m_aheadCrs
-    qsizetype m_aheadByte = -1;
-    qsizetype m_aheadText = 0; // where the next line's text starts in m_ahead
+
+    QString m_ahead; // the rest of the read, decoded from a line's start on
+    qsizetype m_aheadByte = -1; // where the next line it holds starts in the buffer
+    qsizetype m_aheadText = 0; // and where its text starts in m_ahead
+    // m_ahead's first replacement character; -1 once the lines of this read
+    // are decoded one by one.
+    qsizetype m_aheadClean = 0;
+
     QString m_text;
     QByteArray m_encoded;
     CodePage m_codePage;

@@ -1,16 +1,20 @@
 #include "main_form.h"
 
 #include "application_title.h"
-#include "derive_output_path.h"
 #include "dialog_file_chooser.h"
 #include "fitted_label.h"
 #include "window_services.h"
 
 #include "conversion_run.h"
+#include "derive_output_path.h"
 #include "services.h"
 
+#include <QDir>
+#include <QDropEvent>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 
@@ -18,6 +22,7 @@
 
 namespace captiloom::window {
 
+using conversion::DeriveOutputPath;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -56,6 +61,17 @@ QString helpText()
     return u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
            u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
            u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
+}
+
+// The one local file, not a folder, that a drag carries; empty for anything
+// else, several files included.
+QString droppedFile(const QMimeData *data)
+{
+    const QList<QUrl> urls = data ? data->urls() : QList<QUrl>();
+    if (urls.size() != 1 || !urls.first().isLocalFile())
+        return {};
+    const QString path = urls.first().toLocalFile();
+    return path.isEmpty() || QFileInfo(path).isDir() ? QString() : path;
 }
 
 } // namespace
@@ -119,6 +135,12 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
             std::make_unique<DialogFileChooser>(this, u"CommonDialog2"_s, QFileDialog::AcceptSave);
     m_services = std::make_unique<WindowServices>(*this, *m_progressBar1);
 
+    // A file dropped anywhere on the window names the source, the path
+    // boxes included, which would otherwise paste its address as text.
+    setAcceptDrops(true);
+    m_text1->setAcceptDrops(false);
+    m_text2->setAcceptDrops(false);
+
     // Connected only now: the prompts above are not paths.
     connect(m_command1, &QPushButton::clicked, this, &MainForm::command1Click);
     connect(m_command2, &QPushButton::clicked, this, &MainForm::command2Click);
@@ -135,9 +157,34 @@ void MainForm::setServices(std::unique_ptr<conversion::Services> services)
     m_services = std::move(services);
 }
 
+void MainForm::takeSource(const QString &path)
+{
+    if (!path.isEmpty())
+        setSource(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+}
+
+void MainForm::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!droppedFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void MainForm::dropEvent(QDropEvent *event)
+{
+    const QString path = droppedFile(event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    takeSource(path);
+}
+
 void MainForm::command1Click()
 {
-    const QString name = m_commonDialog1->fileName(u"Text Files(*.txt)"_s, u"*.txt"_s);
+    setSource(m_commonDialog1->fileName(u"Text Files(*.txt)"_s, u"*.txt"_s));
+}
+
+void MainForm::setSource(const QString &name)
+{
     if (name.isEmpty())
         return;
     m_sourcePath = name;

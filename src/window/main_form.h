@@ -5,6 +5,8 @@
 
 #include <memory>
 
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QLineEdit;
 class QProgressBar;
@@ -39,7 +41,18 @@ public:
     // Replaces the services the conversion run reaches the user through.
     void setServices(std::unique_ptr<conversion::Services> services);
 
+    // Takes a source named otherwise than in Command1's chooser (on the
+    // command line, or dropped on the window) as that chooser's answer: a
+    // relative path from the current folder, shown in the platform's own
+    // separators.
+    void takeSource(const QString &path);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
+    void setSource(const QString &name);
     void command1Click();
     void command2Click();
     void command3Click();

@@ -9,12 +9,58 @@
 #include <QStringEncoder>
 #include <QTest>
 
+#include <condition_variable>
 #include <csignal>
+#include <mutex>
+#include <thread>
+
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace captiloom::conversion;
+
+namespace {
+
+// Ends the suite with a message once a run has taken longer than any run on
+// a FIFO or a device should: one that waits on it would otherwise hang the
+// suite until ctest gives up on it, minutes later, without saying why.
+class Deadline
+{
+public:
+    explicit Deadline(std::chrono::seconds limit)
+        : m_watch([this, limit] {
+            std::unique_lock lock(m_mutex);
+            if (!m_over.wait_for(lock, limit, [this] { return m_finished; }))
+                qFatal("The run still waits after %d seconds: it blocks on a FIFO or a device",
+                       int(limit.count()));
+        })
+    { }
+    ~Deadline()
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_finished = true;
+        }
+        m_over.notify_one();
+        m_watch.join();
+    }
+
+private:
+    std::mutex m_mutex;
+    std::condition_variable m_over;
+    bool m_finished = false;
+    std::thread m_watch; // last, so that it starts when the rest is ready
+};
+
+bool isFifoOrDevice(const QString &path)
+{
+    struct stat status;
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0
+        && (S_ISFIFO(status.st_mode) || S_ISCHR(status.st_mode) || S_ISBLK(status.st_mode));
+}
+
+} // namespace
 
 class TestConversionRun : public QObject
 {
@@ -40,6 +86,12 @@ private slots:
         m_folder.emplace();
         m_services = RecordingServices();
         QVERIFY(m_folder->isValid());
+    }
+    // An ordinary user cannot empty a folder that may not be written.
+    void cleanup()
+    {
+        QFile::setPermissions(m_folder->filePath(u"locked"_s),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
     // 64 MiB without a line break, sparse so that it costs no disk: the run
@@ -67,15 +119,29 @@ private slots:
         // Halves go to the even neighbour (14 -> 3.5 -> 4, 18 -> 4.5 -> 4,
         // 22 -> 5.5 -> 6); from 13 characters on, the long-line rule.
         const int seconds[] = { 1, 1, 1, 1, 2, 2, 2, 3, 3, 3, 3, 3, 4, 4, 4, 4, 4, 5, 5, 5, 6, 6 };
-        QByteArray lengths, timed;
+        const auto times = [](int startMs, int endMs) {
+            const auto clock = [](int ms) {
+                return QString::asprintf("%02d:%02d:%02d,%03d", ms / 3600000, ms / 60000 % 60,
+                                         ms / 1000 % 60, ms % 1000);
+            };
+            return (clock(startMs) + u" --> "_s + clock(endMs)).toLatin1();
+        };
+        QString lengths;
+        QByteArray timed;
         for (int n = 2, s = 12; n <= 23; s += seconds[n++ - 2]) {
-            const int e = s + seconds[n - 2];
-            const QByteArray times = QString::asprintf("00:%02d:%02d,440 --> 00:%02d:%02d,440",
-                                                       s / 60, s % 60, e / 60, e % 60)
-                                         .toLatin1();
-            lengths += gbk(QString(n, u'字') + u"\r\n"_s);
-            timed += block(n - 1, times, gbk(QString(n, u'字')));
+            lengths += QString(n, u'字') + u"\r\n"_s;
+            timed += block(n - 1, times(s * 1000 + 440, (s + seconds[n - 2]) * 1000 + 440),
+                           gbk(QString(n, u'字')));
         }
+        // The first 64 KiB the reader takes in are ASCII: the encoding is
+        // only found in the last line, after them.
+        const QByteArray ascii = QByteArray("a\r\n").repeated(21846);
+        QByteArray asciiBlocks;
+        for (int n = 1; n <= 21846; ++n)
+            asciiBlocks += block(n, times(12440 + 500 * (n - 1), 12440 + 500 * n), "a");
+        const QString longest(23, u'长');
+        const QByteArray longestLast = asciiBlocks
+            + block(21847, times(12440 + 500 * 21846, 18440 + 500 * 21846), gbk(longest));
         // The same text in every encoding gives the same document, in the code page.
         const auto marked = [](QStringConverter::Encoding encoding, const QString &text) {
             return QByteArray(
@@ -91,10 +157,30 @@ private slots:
         // A blank line moves on two seconds and keeps the milliseconds.
         QTest::newRow("half seconds around a blank") << QByteArray("a\r\n\r\nb\r\nc") << finished << block(1, "00:00:12,440 --> 00:00:12,940", "a")
             + block(2, "00:00:14,940 --> 00:00:15,440", "b") + block(3, "00:00:15,440 --> 00:00:15,940", "c");
-        QTest::newRow("every length from 2 to 23") << lengths << finished << timed;
+        QTest::newRow("every length from 2 to 23") << gbk(lengths) << finished << timed;
+        QTest::newRow("UTF-8, every length from 2 to 23") << lengths.toUtf8() << finished << timed;
+        QTest::newRow("UTF-8 only past 64 KiB, 23 characters") << ascii + longest.toUtf8() << finished << longestLast;
+        QTest::newRow("GBK only past 64 KiB, 23 characters") << ascii + gbk(longest) << finished << longestLast;
+        QTest::newRow("UTF-8 only past 64 KiB, 24 characters") << ascii + (longest + u'长').toUtf8() << tooLong.arg(21847) << QByteArray();
         QTest::newRow("empty source") << QByteArray() << finished << QByteArray();
         QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << finished << QByteArray();
-        QTest::newRow("LF stays in the line") << QByteArray("ab\ncd\n") << finished << block(1, "00:00:12,440 --> 00:00:14,440", "ab\ncd\n");
+        // A lone LF ends no line in a file that holds a CR; in one that holds
+        // none, as Linux editors save them, LFs end the lines, in any encoding.
+        QTest::newRow("LF stays in the line") << QByteArray("ab\r\nc\nd\n") << finished << block(1, first, "ab")
+            + block(2, "00:00:13,440 --> 00:00:14,440", "c\nd\n");
+        const QString linux = u"你好\n世界\n\n再见\n"_s;
+        const QByteArray linuxDocument = block(1, first, gbk(u"你好"_s)) + block(2, "00:00:13,440 --> 00:00:14,440", gbk(u"世界"_s))
+            + block(3, "00:00:16,440 --> 00:00:17,440", gbk(u"再见"_s));
+        QTest::newRow("LF ends lines, GBK") << gbk(linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-8") << linux.toUtf8() << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-8, marked") << marked(QStringConverter::Utf8, linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-16 LE") << marked(QStringConverter::Utf16LE, linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, UTF-16 BE") << marked(QStringConverter::Utf16BE, linux) << finished << linuxDocument;
+        QTest::newRow("LF ends lines, last one unended") << QByteArray("\nab\n\ncd") << finished
+            << block(1, "00:00:14,440 --> 00:00:15,440", "ab") + block(2, "00:00:17,440 --> 00:00:18,440", "cd");
+        QTest::newRow("LF ends lines, 24 characters") << gbk(u"你好\n\n"_s + QString(24, u'长') + u"\n"_s) << tooLong.arg(3) << QByteArray();
+        // Past the first read, a CR makes everything before it the first line.
+        QTest::newRow("a CR after 40 000 LF lines") << QByteArray("a\n").repeated(40000) + "\r\nb" << tooLong.arg(1) << QByteArray();
         QTest::newRow("lone CR ends lines") << QByteArray("ab\rcd\r\rx") << finished << block(1, first, "ab")
             + block(2, "00:00:13,440 --> 00:00:14,440", "cd") + block(3, "00:00:16,440 --> 00:00:16,940", "x");
         QTest::newRow("spaces are not blank") << QByteArray("  \r\n\r") << finished << block(1, first, "  ");
@@ -112,11 +198,17 @@ private slots:
         const QByteArray crByte = block(1, first, gbk(u"不是"_s)) + block(2, "00:00:13,440 --> 00:00:14,440", gbk(u"不对"_s));
         QTest::newRow("UTF-16 LE, 不") << marked(QStringConverter::Utf16LE, u"不是\r\n不对"_s) << finished << crByte;
         QTest::newRow("UTF-16 BE, 不") << marked(QStringConverter::Utf16BE, u"不是\r\n不对"_s) << finished << crByte;
+        // 上 is U+4E0A, an LF's byte: in a file without CRs, 不 and 上 end no line.
+        const QByteArray lfByte = block(1, first, gbk(u"不上"_s)) + block(2, "00:00:13,440 --> 00:00:13,940", gbk(u"对"_s));
+        QTest::newRow("UTF-16 LE, 不上, LF") << marked(QStringConverter::Utf16LE, u"不上\n对"_s) << finished << lfByte;
+        QTest::newRow("UTF-16 BE, 不上, LF") << marked(QStringConverter::Utf16BE, u"不上\n对"_s) << finished << lfByte;
         // Short GBK texts that happen to be valid UTF-8 stay GBK, a UTF-8 mark's bytes too.
         QTest::newRow("GBK 联通") << gbk(u"联通"_s) << finished << block(1, first, gbk(u"联通"_s));
         QTest::newRow("GBK 锘客") << gbk(u"锘客"_s) << finished << block(1, first, gbk(u"锘客"_s));
         // Found before the later line that is too long.
         QTest::newRow("UTF-8 emoji") << QString(u"第一行\r\n\r\n表情😀\r\n"_s + QString(24, u'长')).toUtf8() << unsavable.arg(3).arg(u"😀"_s) << QByteArray();
+        // A line both too long and unsavable is too long, whatever it holds.
+        QTest::newRow("UTF-8, too long and unsavable") << (QString(22, u'长') + u"😀"_s).toUtf8() << tooLong.arg(1) << QByteArray();
         // Each line is decoded on its own: neither a lone last byte nor a
         // U+FEFF starting a line may vanish and leave a block without text.
         QTest::newRow("UTF-16, lone last byte") << marked(QStringConverter::Utf16LE, u"字\r\n"_s) + "x" << unsavable.arg(2).arg(u"\uFFFD"_s) << QByteArray();
@@ -154,6 +246,9 @@ private slots:
         convert("\r\n" + QByteArray("a\r\n").repeated(21845));
         QCOMPARE(m_services.messages.last(), shown::finished);
         init();
+        convert("\n" + QByteArray("a\n").repeated(32766)); // the last LF starts no line either
+        QCOMPARE(m_services.messages.last(), shown::finished);
+        init();
         convert("\r\n" + QByteArray("a\r\n").repeated(32767));
         QCOMPARE(m_services.calls.join(u'\n'),
                  shown::overwrite + u"\nfailure 源文件 in.txt 超过 32767 行，无法转换。"_s);
@@ -174,7 +269,9 @@ private slots:
     // Every way a run ends without writing: refused, a source changed between
     // the two passes, or a write that fails (a file size limit holds for root
     // too; a FIFO is neither waited on nor replaced). The user is told why,
-    // and every file stays as it was, read-only mark included.
+    // and every file stays as it was, read-only mark included. What root may
+    // read and write all the same is tried as an ordinary user (./test runs
+    // the suite as one too).
     void nothingWritten_data()
     {
         QTest::addColumn<QString>("source");
@@ -204,6 +301,10 @@ private slots:
         QTest::newRow("too big") << u"big.txt"_s << u"new.utf"_s << cannotWrite.arg(u"new.utf") + qt_error_string(EFBIG);
         QTest::newRow("too big, read-only old output") << u"big.txt"_s << u"out.utf"_s << overwrite + u'\n' + cannotWrite.arg(u"out.utf") + qt_error_string(EFBIG);
         QTest::newRow("output is a FIFO") << u"in.txt"_s << u"fifo"_s << cannotWrite.arg(u"fifo") + u"不是普通文件"_s;
+        QTest::newRow("source is a FIFO") << u"fifo"_s << u"out.utf"_s << sourceMissing;
+        QTest::newRow("source the user may not read") << u"secret.txt"_s << u"new.utf"_s << u"failure 无法打开文件 secret.txt："_s + qt_error_string(EACCES);
+        // The old output's read-only mark is lifted, then put back.
+        QTest::newRow("folder the user may not write") << u"in.txt"_s << u"locked/out.utf"_s << overwrite + u'\n' + cannotWrite.arg(u"locked/out.utf") + qt_error_string(EACCES);
         // clang-format on
     }
     void nothingWritten()
@@ -211,6 +312,8 @@ private slots:
         QFETCH(QString, source);
         QFETCH(QString, output);
         QFETCH(QString, messages);
+        if ((source == u"secret.txt" || output.startsWith(u"locked/")) && ::geteuid() == 0)
+            QSKIP("root may read and write it all the same");
         QVERIFY(writeFile(u"in.txt"_s, "text") && writeFile(u"out.utf"_s, "old"));
         const QByteArray big = QByteArray("abc\r\n").repeated(19999) + "abc"; // 900 kB of blocks
         QVERIFY(writeFile(u"big.txt"_s, big) && writeFile(u"cut.txt"_s, big)
@@ -224,6 +327,10 @@ private slots:
         QVERIFY(QFile::setPermissions(u"out.utf"_s, QFile::ReadOwner) && QDir().mkdir(u"folder"_s));
         QVERIFY(QFile::link(u"in.txt"_s, u"link.utf"_s) && ::link("in.txt", "hard.utf") == 0);
         QCOMPARE(::mkfifo("fifo", 0600), 0);
+        QVERIFY(writeFile(u"secret.txt"_s, "text") && QFile::setPermissions(u"secret.txt"_s, {}));
+        QVERIFY(QDir().mkdir(u"locked"_s) && writeFile(u"locked/out.utf"_s, "old"));
+        QVERIFY(QFile::setPermissions(u"locked/out.utf"_s, QFile::ReadOwner));
+        QVERIFY(QFile::setPermissions(u"locked"_s, QFile::ReadOwner | QFile::ExeOwner));
         const QStringList before = m_folder->entries();
         const QFile::Permissions permissions = QFile::permissions(u"out.utf"_s);
         m_services.answers = { messages == shown::overwrite ? Services::Answer::No
@@ -233,12 +340,21 @@ private slots:
         QCOMPARE(::getrlimit(RLIMIT_FSIZE, &limit), 0);
         const rlimit small { 512 * 1024, limit.rlim_max };
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &small), 0);
-        RunConversion(source, output, m_services);
+        {
+            std::optional<Deadline> deadline;
+            if (isFifoOrDevice(source) || isFifoOrDevice(output))
+                deadline.emplace(std::chrono::seconds(5));
+            RunConversion(source, output, m_services);
+        }
         QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
         QCOMPARE(m_services.messages.join(u'\n'), messages);
         QCOMPARE(m_folder->entries(), before);
         QCOMPARE(readFile(u"in.txt"_s) + readFile(u"out.utf"_s), "textold");
         QCOMPARE(QFile::permissions(u"out.utf"_s), permissions);
+        QCOMPARE(QDir(u"locked"_s).entryList(QDir::Files | QDir::Hidden),
+                 QStringList { u"out.utf"_s });
+        QCOMPARE(readFile(u"locked/out.utf"_s), "old");
+        QCOMPARE(QFile::permissions(u"locked/out.utf"_s), permissions);
         QVERIFY(!QFileInfo(u"fifo"_s).isFile());
     }
 };

@@ -8,8 +8,11 @@
 #include "window_services.h"
 
 #include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QtTest>
@@ -94,6 +97,136 @@ private slots:
         QTEST(services->messages.join(u'\n'), "onConvert");
     }
 
+    // What the window shows before anything is done: every text exactly,
+    // leading spaces included; what is enabled and shown (the bar hidden, so
+    // that the credit line shows); and the Tab cycle, from where the focus
+    // starts.
+    void initialFace_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("state"); // e enabled, v visible, n: nth in the Tab cycle
+        const QString help =
+            u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
+            u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
+            u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
+        // clang-format off
+        QTest::newRow("window") << u"MainForm"_s << u"CaptiloomV3.5"_s << u"ev"_s;
+        QTest::newRow("Label1") << u"Label1"_s << u"源TXT文件"_s << u"ev"_s;
+        QTest::newRow("Text1") << u"Text1"_s << u"请选择需要转换的TXT文件"_s << u"v"_s;
+        QTest::newRow("Command1") << u"Command1"_s << u"浏览\u2026"_s << u"ev0"_s;
+        QTest::newRow("Label2") << u"Label2"_s << u" 输出文件"_s << u"ev"_s;
+        QTest::newRow("Text2") << u"Text2"_s << u"请选择输出路径和文件名"_s << u"v"_s;
+        QTest::newRow("Command2") << u"Command2"_s << u"浏览\u2026"_s << u"ev1"_s;
+        QTest::newRow("Command3") << u"Command3"_s << u"生 成 字 幕"_s << u"ev2"_s;
+        QTest::newRow("Command4") << u"Command4"_s << u"退   出"_s << u"ev3"_s;
+        QTest::newRow("Frame1") << u"Frame1"_s << u"提示"_s << u"ev"_s;
+        QTest::newRow("Label3") << u"Label3"_s << help << u"ev"_s;
+        QTest::newRow("Frame2") << u"Frame2"_s << QString() << u"ev"_s;
+        QTest::newRow("Label4") << u"Label4"_s << u"字幕织机 Captiloom —— 让每一句解说准时出现"_s << u"ev"_s;
+        QTest::newRow("ProgressBar1") << u"ProgressBar1"_s << QString() << u"e"_s;
+        // clang-format on
+    }
+    void initialFace()
+    {
+        QFETCH(QString, name);
+        MainForm form;
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QWidgetList cycle;
+        for (QWidget *next = QApplication::focusWidget(); next && !cycle.contains(next);
+             next = QApplication::focusWidget()) {
+            cycle << next;
+            QTest::keyClick(next, Qt::Key_Tab);
+        }
+        auto *widget = name == form.objectName() ? &form : form.findChild<QWidget *>(name);
+        QVERIFY(widget);
+        QString text = widget->windowTitle();
+        if (auto *label = qobject_cast<QLabel *>(widget))
+            text = label->text();
+        else if (auto *box = qobject_cast<QLineEdit *>(widget))
+            text = box->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
+            text = button->text();
+        else if (auto *frame = qobject_cast<QGroupBox *>(widget))
+            text = frame->title();
+        QTEST(text, "text");
+        const qsizetype tab = cycle.indexOf(widget);
+        const QString state = (widget->isEnabled() ? u"e"_s : QString())
+            + (widget->isVisible() ? u"v"_s : QString())
+            + (tab < 0 ? QString() : QString::number(tab));
+        QTEST(state, "state");
+    }
+
+    // The window's own services as the program meets them in a run: the box
+    // the user reads, over the window; behind it the bar, already drawn where
+    // the run stands (the run sets it too often to draw every setting); and
+    // whether the program ends, as it must after a failure.
+    void servicesInARun_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("box"); // title|text|icon|buttons
+        QTest::addColumn<QString>("bar"); // as the box appears
+        QTest::addColumn<bool>("ends");
+        const QByteArray lines = QByteArray("ab\r\n").repeated(2999);
+        const QString title = u"CaptiloomV3.5|"_s;
+        // clang-format off
+        QTest::newRow("finished") << lines + "ab" << title + shown::finished.section(u'|', 0, 0) + u"|NoIcon|Ok"_s
+            << u"3000 of 1-3000"_s << false;
+        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + u"|NoIcon|Ok"_s
+            << u"2999 of 1-3000"_s << true;
+        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 in.txt 超过 32767 行，无法转换。|Critical|Ok"_s
+            << u"hidden"_s << true;
+        // clang-format on
+    }
+    void servicesInARun()
+    {
+        QFETCH(QByteArray, source);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"in.txt"_s, source));
+        auto *chooser = new FakeFileChooser;
+        chooser->answer = u"in.txt"_s;
+        MainForm form { std::unique_ptr<FileChooser>(chooser), nullptr };
+        form.show();
+        form.findChild<QPushButton *>(u"Command1"_s)->click();
+        const auto *bar = form.findChild<QProgressBar *>(u"ProgressBar1"_s);
+        QString box, atBox = u"no box"_s;
+        QTimer::singleShot(0, &form, [&] {
+            QTimer::singleShot(0, &form, [&] {
+                auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                if (!shown)
+                    return;
+                box = u"%1|%2|%3|%4"_s.arg(
+                    shown->windowTitle(), shown->text(),
+                    QString::fromLatin1(
+                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(shown->icon())),
+                    QString::fromLatin1(
+                        QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(
+                            shown->standardButtons().toInt())));
+                atBox = bar->isVisible()
+                    ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
+                    : u"hidden"_s;
+                if (bar->isTextVisible()) // no percentage where the credit line was
+                    atBox += u", reads "_s + bar->text();
+                if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
+                    atBox += u", not over the window"_s;
+                QTest::keyClick(shown, Qt::Key_Escape);
+            });
+            form.findChild<QPushButton *>(u"Command3"_s)->click();
+            // Had the run ended the program, this would come too late.
+            QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
+        });
+        QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
+        const int status = QApplication::exec();
+        QTEST(box, "box");
+        QTEST(atBox, "bar");
+        QFETCH(bool, ends);
+        QCOMPARE(status, ends ? 0 : 1);
+        QCOMPARE(form.isVisible(), !ends);
+        QVERIFY(ends || bar->isHidden());
+    }
+
     // The platform's own dialogs: the source is picked in an open dialog, the
     // output named in a save dialog (a native open dialog refuses a file that
     // does not exist yet); neither asks before replacing a file, since the
@@ -166,6 +299,7 @@ private slots:
         run(500, 480);
         QCOMPARE(run(5, 3), 0.5); // a maximum below the old position
         QCOMPARE(run(1, 1), 1.0); // a one-line source
+        QCOMPARE(run(3, 2), 0.5); // a range past the old one
     }
 
     // Without a title of its own a message shows the program's; a question
@@ -204,6 +338,122 @@ private slots:
         QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // should it not end
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!form.isVisible());
+    }
+
+    // Scripts saved by Linux editors end their lines with LF alone: the
+    // window converts them line by line, whatever their encoding.
+    void linuxSavedScripts_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        const QString script =
+            u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
+        const auto marked = [&](QStringConverter::Encoding encoding) {
+            return QByteArray(
+                QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(script));
+        };
+        QTest::newRow("GBK") << QByteArray(QStringEncoder("GBK").encode(script));
+        QTest::newRow("UTF-8") << script.toUtf8();
+        QTest::newRow("UTF-8, marked") << marked(QStringConverter::Utf8);
+        QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE);
+        QTest::newRow("UTF-16 BE") << marked(QStringConverter::Utf16BE);
+    }
+    void linuxSavedScripts()
+    {
+        QFETCH(QByteArray, source);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"脚本.txt"_s, source));
+        auto *chooser = new FakeFileChooser;
+        chooser->answer = folder.filePath(u"脚本.txt"_s);
+        MainForm form { std::unique_ptr<FileChooser>(chooser),
+                        std::make_unique<FakeFileChooser>() };
+        form.show();
+        QStringList seen;
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                seen << box->text();
+                QTest::keyClick(box, Qt::Key_Return);
+            }
+        });
+        closer.start(10);
+        QTest::mouseClick(form.findChild<QWidget *>(u"Command1"_s), Qt::LeftButton);
+        QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
+        QCOMPARE(seen, QStringList { QString(6, u' ') + u"恭喜，恭喜！ 转换成功！"_s });
+        const QString document =
+            u"1\r\n00:00:12,440 --> 00:00:15,440\r\n清晨的阳光照进小院\r\n\r\n"
+            u"2\r\n00:00:15,440 --> 00:00:18,440\r\n孩子们在院子里奔跑\r\n\r\n"
+            u"3\r\n00:00:20,440 --> 00:00:23,440\r\n傍晚时分炊烟升起来了\r\n\r\n"_s;
+        QCOMPARE(readFile(u"脚本(字幕).utf"_s), QByteArray(QStringEncoder("GBK").encode(document)));
+    }
+
+    // A source named on the command line, or one local file dropped on the
+    // window, is taken as the source chooser's answer; nothing else dropped is.
+    void sourceFromOutside_data()
+    {
+        QTest::addColumn<QString>("how"); // argument, or what a drag carries: urls or text
+        QTest::addColumn<QString>("given"); // file names, '|' between them
+        QTest::addColumn<bool>("taken");
+        // clang-format off
+        QTest::newRow("argument, relative") << u"argument"_s << u"片头 1.txt"_s << true;
+        QTest::newRow("drop, one file") << u"urls"_s << u"片头 1.txt"_s << true;
+        QTest::newRow("drop, two files") << u"urls"_s << u"片头 1.txt|片头 1.txt"_s << false;
+        QTest::newRow("drop, a folder") << u"urls"_s << u"子目录"_s << false;
+        QTest::newRow("drop, a web address") << u"urls"_s << u"https://captiloom.invalid/片头 1.txt"_s << false;
+        QTest::newRow("drop, text") << u"text"_s << u"片头 1.txt"_s << false;
+        // clang-format on
+    }
+    void sourceFromOutside()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, given);
+        TemporaryFolder folder;
+        QVERIFY(QDir().mkdir(u"子目录"_s));
+        QVERIFY(writeFile(u"片头 1.txt"_s, "\xd7\xd6\xc4\xbb\r\n"));
+        auto *commonDialog2 = new FakeFileChooser;
+        MainForm form { std::make_unique<FakeFileChooser>(),
+                        std::unique_ptr<FileChooser>(commonDialog2) };
+        auto *services = new RecordingServices;
+        form.setServices(std::unique_ptr<Services>(services));
+        commonDialog2->answer = u"成品.utf"_s; // chosen before, enabling its box
+        form.findChild<QPushButton *>(u"Command2"_s)->click();
+
+        bool accepted = false;
+        if (how == u"argument") {
+            form.takeSource(given);
+        } else {
+            QMimeData data;
+            QList<QUrl> urls;
+            for (const QString &name : given.split(u'|'))
+                urls << (name.contains(u"://") ? QUrl(name)
+                                               : QUrl::fromLocalFile(folder.filePath(name)));
+            how == u"urls" ? data.setUrls(urls) : data.setText(given);
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+            QApplication::sendEvent(&form, &enter);
+            QApplication::sendEvent(&form, &drop);
+            accepted = enter.isAccepted() && drop.isAccepted();
+        }
+        QFETCH(bool, taken);
+        const QString source = QDir::toNativeSeparators(folder.filePath(u"片头 1.txt"_s));
+        const QString output = QDir::toNativeSeparators(folder.filePath(u"片头 1(字幕).utf"_s));
+        const auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
+        const auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
+        const QStringList state { text1->text(), text2->text(), form.SourcePath(),
+                                  form.OutputPath(),
+                                  u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) };
+        const QStringList expected = taken
+            ? QStringList { source, output, source, output, u"11"_s }
+            : QStringList {
+                  u"请选择需要转换的TXT文件"_s, u"成品.utf"_s, {}, u"成品.utf"_s, u"01"_s
+              };
+        QCOMPARE(state, expected);
+        if (how != u"argument")
+            QCOMPARE(accepted, taken);
+        if (taken) {
+            form.findChild<QPushButton *>(u"Command3"_s)->click();
+            QCOMPARE(services->messages, QStringList { shown::finished });
+            QVERIFY(QFile::exists(output));
+        }
     }
 };
 

@@ -1,6 +1,6 @@
 #include "derive_output_path.h"
 
-namespace captiloom::window {
+namespace captiloom::conversion {
 
 QString DeriveOutputPath(const QString &path)
 {
@@ -11,4 +11,4 @@ QString DeriveOutputPath(const QString &path)
     return derived.replace(QStringLiteral(".txt"), QStringLiteral("(字幕).utf"), Qt::CaseSensitive);
 }
 
-} // namespace captiloom::window
+} // namespace captiloom::conversion

@@ -1,0 +1,105 @@
+#include "batch_conversion.h"
+
+#include "console_services.h"
+#include "terminal.h"
+
+#include "conversion_run.h"
+#include "derive_output_path.h"
+
+#include "file_system.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+
+namespace captiloom::console {
+
+namespace {
+
+struct Job
+{
+    QString name; // as the user gave it
+    QString source; // full path, the platform's separators
+    QString output;
+    QString sourcePlace; // see place()
+};
+
+// One text for every spelling of a place (relative, "..", symbolic links; on
+// Windows any letter case), whether or not a file is there yet.
+QString place(const QString &path)
+{
+    const QFileInfo info(path);
+    QString key = info.canonicalFilePath();
+    if (key.isEmpty()) {
+        const QString folder = info.absoluteDir().canonicalPath();
+        key = (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
+    }
+#ifdef Q_OS_WIN
+    key = key.toCaseFolded();
+#endif
+    return key;
+}
+
+// Why a source is not even handed to a run, or an empty text.
+QString refusal(const Job &job, const Job *writer)
+{
+    // A file the batch itself writes is no source: what it read would
+    // depend on the order.
+    if (writer)
+        return localized(u"这是 %1 的输出文件，不作为源文件转换",
+                         u"this is the output of %1, not converted as a source")
+            .arg(writer->name);
+    const QFileInfo info(job.source);
+    if (info.isDir())
+        return localized(u"这是文件夹，不是文本文件", u"this is a folder, not a text file");
+    if (info.exists() && !platform::regularFileExists(job.source))
+        return localized(u"这不是普通文件", u"this is not a regular file");
+    return {};
+}
+
+} // namespace
+
+int convertFiles(const QStringList &sources, bool overwrite)
+{
+    QList<Job> jobs;
+    QHash<QString, qsizetype> writers; // each output's place, and whose it is
+    for (const QString &name : sources) {
+        const QString source = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
+        const QString output = conversion::DeriveOutputPath(source);
+        jobs.append({ name, source, output, place(source) });
+        // A source that is its own output is refused by its run, writing nothing.
+        if (const QString written = place(output);
+            written != jobs.last().sourcePlace && !writers.contains(written))
+            writers.insert(written, jobs.size() - 1);
+    }
+
+    int status = 0;
+    QHash<QString, qsizetype> seen; // each source's place, and where it came first
+    for (qsizetype index = 0; index < jobs.size(); ++index) {
+        const Job &job = jobs[index];
+        if (const auto first = seen.constFind(job.sourcePlace); first != seen.cend()) {
+            // Converted, or refused, once already.
+            writeLine(Stream::Error,
+                      job.name
+                          + localized(u": 与 %1 是同一个文件，不再重复转换",
+                                      u": the same file as %1, not converted twice")
+                                .arg(jobs[*first].name));
+            continue;
+        }
+        seen.insert(job.sourcePlace, index);
+        const qsizetype writer = writers.value(job.sourcePlace, index);
+        if (const QString why = refusal(job, writer == index ? nullptr : &jobs[writer]);
+            !why.isEmpty()) {
+            writeLine(Stream::Error, job.name + u": " + why);
+            status = 1;
+            continue;
+        }
+        ConsoleServices services(job.name, job.output, overwrite);
+        conversion::RunConversion(job.source, job.output, services);
+        if (!services.converted())
+            status = 1;
+    }
+    return status;
+}
+
+} // namespace captiloom::console

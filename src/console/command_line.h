@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QStringList>
+
+namespace captiloom::console {
+
+// What the command line asks for.
+struct CommandLine
+{
+    enum class Action {
+        Window, // open the window, with `files` (at most one) as its source
+        Help,
+        Version,
+        Convert, // convert `files` without a window
+        UsageError, // `error` says what is wrong
+    };
+    Action action = Action::Window;
+    QStringList files;
+    bool overwrite = false;
+    QString error;
+};
+
+// Whether the raw arguments ask for something that needs no window: help,
+// the version, or a conversion. Looked at before any application exists, so
+// that those start no window system.
+bool needsNoWindow(int argc, char **argv);
+
+// Reads the arguments, the program's name first. Qt's own window options
+// must be gone already, as QApplication takes them out.
+CommandLine parseCommandLine(const QStringList &arguments);
+
+// Carries out what needs no window (anything but Action::Window) and returns
+// the exit status: 0, 1 when a source was not converted, 2 on a usage error.
+int runWithoutWindow(const CommandLine &commandLine);
+
+// A usage error's exit status.
+inline constexpr int usageErrorStatus = 2;
+
+} // namespace captiloom::console
