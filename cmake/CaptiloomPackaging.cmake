@@ -1,5 +1,5 @@
 # Installs the program with its desktop entry, icons, AppStream metadata,
-# manual page, changelog and copyright file, and describes the Debian package
+# manual pages (English and Simplified Chinese), changelog and copyright file, and describes the Debian package
 # that `cpack -G DEB` builds from that installation.
 include(GNUInstallDirs)
 
@@ -31,17 +31,24 @@ if(UNIX AND NOT APPLE)
     set(compressedDir ${PROJECT_BINARY_DIR}/compressed)
     file(MAKE_DIRECTORY ${compressedDir})
     set(compressedFiles)
-    foreach(name changelog captiloom.1)
-        add_custom_command(OUTPUT ${compressedDir}/${name}.gz
-            COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/${name} ${compressedDir}/${name}
-            COMMAND ${CAPTILOOM_GZIP} -9nf ${compressedDir}/${name}
+    # Source name in data/, then the name it is compressed under.
+    set(compressed changelog changelog captiloom.1 captiloom.1 captiloom.zh_CN.1 zh_CN/captiloom.1)
+    while(compressed)
+        list(POP_FRONT compressed name target)
+        get_filename_component(targetDir ${compressedDir}/${target} DIRECTORY)
+        file(MAKE_DIRECTORY ${targetDir})
+        add_custom_command(OUTPUT ${compressedDir}/${target}.gz
+            COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/data/${name} ${compressedDir}/${target}
+            COMMAND ${CAPTILOOM_GZIP} -9nf ${compressedDir}/${target}
             DEPENDS ${PROJECT_SOURCE_DIR}/data/${name}
             VERBATIM)
-        list(APPEND compressedFiles ${compressedDir}/${name}.gz)
-    endforeach()
+        list(APPEND compressedFiles ${compressedDir}/${target}.gz)
+    endwhile()
     add_custom_target(captiloom_compressed_docs ALL DEPENDS ${compressedFiles})
 
     install(FILES ${compressedDir}/captiloom.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+    # Where man looks first in a Simplified-Chinese locale.
+    install(FILES ${compressedDir}/zh_CN/captiloom.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/zh_CN/man1)
     # Named after the package, not after the project's capitalised name as
     # CMAKE_INSTALL_DOCDIR would be.
     install(FILES ${compressedDir}/changelog.gz ${PROJECT_SOURCE_DIR}/data/copyright

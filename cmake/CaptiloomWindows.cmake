@@ -1,7 +1,7 @@
 # The Windows build: where the DLLs the programs load come from, how the
-# suites run under Wine when cross-compiling, and what the zip that `cpack -G
+# suites run under Wine when cross-compiling, what the zip that `cpack -G
 # ZIP` makes holds, so that unpacking it and starting captiloom.exe is all a
-# user does.
+# user does, and the installer made from the same files (target `setup`).
 if(NOT WIN32)
     return()
 endif()
@@ -67,3 +67,46 @@ install(CODE "
     set(CAPTILOOM_SCRATCH_DIR \"${PROJECT_BINARY_DIR}\")
     include(\"${CMAKE_CURRENT_LIST_DIR}/CaptiloomInstallWindowsDlls.cmake\")
 ")
+
+# The user guide, one HTML page with its pictures inside, beside the program:
+# the zip and the installer both carry it, and the installer's Start menu
+# links it.
+find_program(CAPTILOOM_PANDOC pandoc REQUIRED)
+set(guideHtml ${PROJECT_BINARY_DIR}/guide.html)
+file(GLOB guideImages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png ${PROJECT_SOURCE_DIR}/docs/images/*.png)
+add_custom_command(OUTPUT ${guideHtml}
+    COMMAND ${CAPTILOOM_PANDOC} --standalone --self-contained --quiet --metadata lang=zh-CN
+            --css ${PROJECT_SOURCE_DIR}/data/windows/guide.css
+            --resource-path ${PROJECT_SOURCE_DIR}/docs
+            -o ${guideHtml} ${PROJECT_SOURCE_DIR}/docs/guide.md
+    DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide.md ${PROJECT_SOURCE_DIR}/data/windows/guide.css
+            ${guideImages}
+    VERBATIM)
+add_custom_target(captiloom_guide ALL DEPENDS ${guideHtml})
+install(FILES ${guideHtml} DESTINATION .)
+
+# The installer: the installation staged into a folder of the build, a list of
+# exactly its files for the installer and the uninstaller, and makensis
+# (Debian's nsis) over data/windows/captiloom.nsi. Built only when asked
+# (`cmake --build build-windows --target setup`), as ./windows does.
+find_program(CAPTILOOM_MAKENSIS makensis)
+if(CAPTILOOM_MAKENSIS)
+    set(stage ${PROJECT_BINARY_DIR}/setup-stage)
+    set(setupFile ${PROJECT_BINARY_DIR}/captiloom-${PROJECT_VERSION}-windows-x64-setup.exe)
+    add_custom_target(setup
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${stage}
+        COMMAND ${CMAKE_COMMAND} --install ${PROJECT_BINARY_DIR} --prefix ${stage} --strip
+        COMMAND ${CMAKE_COMMAND} -DCAPTILOOM_STAGE=${stage}
+                -DCAPTILOOM_OUTPUT=${PROJECT_BINARY_DIR}/setup-files.nsh
+                -P ${CMAKE_CURRENT_LIST_DIR}/CaptiloomSetupFiles.cmake
+        COMMAND ${CAPTILOOM_MAKENSIS} -V2 -INPUTCHARSET UTF8
+                -DVERSION=${PROJECT_VERSION}
+                -DSOURCE_DIR=${PROJECT_SOURCE_DIR}
+                -DFILE_LIST=${PROJECT_BINARY_DIR}/setup-files.nsh
+                -DOUTFILE=${setupFile}
+                ${PROJECT_SOURCE_DIR}/data/windows/captiloom.nsi
+        DEPENDS captiloom captiloom_guide
+        BYPRODUCTS ${setupFile}
+        COMMENT "Making ${setupFile}"
+        VERBATIM)
+endif()

@@ -39,6 +39,15 @@ protected:
     }
 };
 
+// The lines of a Linux-saved script in GBK, spelled out: Windows' Qt has no GBK
+// converter of its own to make them (清晨的阳光照进小院, 孩子们在院子里奔跑,
+// 傍晚时分炊烟升起来了).
+static const QByteArray gbkLines[] = {
+    "\xc7\xe5\xb3\xbf\xb5\xc4\xd1\xf4\xb9\xe2\xd5\xd5\xbd\xf8\xd0\xa1\xd4\xba",
+    "\xba\xa2\xd7\xd3\xc3\xc7\xd4\xda\xd4\xba\xd7\xd3\xc0\xef\xb1\xbc\xc5\xdc",
+    "\xb0\xf8\xcd\xed\xca\xb1\xb7\xd6\xb4\xb6\xd1\xcc\xc9\xfd\xc6\xf0\xc0\xb4\xc1\xcb",
+};
+
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -477,7 +486,7 @@ private slots:
             return QByteArray(
                 QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(script));
         };
-        QTest::newRow("GBK") << QByteArray(QStringEncoder("GBK").encode(script));
+        QTest::newRow("GBK") << gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
         QTest::newRow("UTF-8") << script.toUtf8();
         QTest::newRow("UTF-8, marked") << marked(QStringConverter::Utf8);
         QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE);
@@ -505,11 +514,10 @@ private slots:
         QTest::mouseClick(form.findChild<QWidget *>(u"Command1"_s), Qt::LeftButton);
         QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
         QCOMPARE(seen, QStringList { QString(6, u' ') + u"恭喜，恭喜！ 转换成功！"_s });
-        const QString document =
-            u"1\r\n00:00:12,440 --> 00:00:15,440\r\n清晨的阳光照进小院\r\n\r\n"
-            u"2\r\n00:00:15,440 --> 00:00:18,440\r\n孩子们在院子里奔跑\r\n\r\n"
-            u"3\r\n00:00:20,440 --> 00:00:23,440\r\n傍晚时分炊烟升起来了\r\n\r\n"_s;
-        QCOMPARE(readFile(u"脚本(字幕).utf"_s), QByteArray(QStringEncoder("GBK").encode(document)));
+        const QByteArray document = "1\r\n00:00:12,440 --> 00:00:15,440\r\n" + gbkLines[0]
+            + "\r\n\r\n2\r\n00:00:15,440 --> 00:00:18,440\r\n" + gbkLines[1]
+            + "\r\n\r\n3\r\n00:00:20,440 --> 00:00:23,440\r\n" + gbkLines[2] + "\r\n\r\n";
+        QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
     }
 
     // A source named on the command line, or one local file dropped on the
