@@ -34,9 +34,8 @@ QString place(const QString &path)
         const QString folder = info.absoluteDir().canonicalPath();
         key = (folder.isEmpty() ? info.absolutePath() : folder) + u'/' + info.fileName();
     }
-#ifdef Q_OS_WIN
-    key = key.toCaseFolded();
-#endif
+    if (platform::namesIgnoreCase())
+        key = key.toCaseFolded();
     return key;
 }
 

@@ -19,6 +19,10 @@ bool regularFileExists(const QString &path);
 // 8.3 short name) or another hard link.
 bool sameFile(const QString &first, const QString &second);
 
+// True where the file system takes names that differ only in letter case for
+// one file (Windows).
+bool namesIgnoreCase();
+
 // Puts `bytes` at `path` in one step: written to a temporary file beside it,
 // flushed to disk (a flush that fails is a failure), then renamed over any
 // old file. On failure the old file is

@@ -30,6 +30,11 @@ void LiftedMarks::putBack() const
         QFile::setPermissions(m_path, QFile::Permissions::fromInt(int(*m_marks)));
 }
 
+bool namesIgnoreCase()
+{
+    return false;
+}
+
 QString syncToDisk(QFileDevice &file)
 {
     return ::fsync(file.handle()) == 0 ? QString() : qt_error_string(errno);

@@ -41,6 +41,11 @@ void LiftedMarks::putBack() const
         SetFileAttributesW(wide(m_path), *m_marks);
 }
 
+bool namesIgnoreCase()
+{
+    return true;
+}
+
 QString syncToDisk(QFileDevice &file)
 {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
