@@ -48,6 +48,64 @@ static const QByteArray gbkLines[] = {
     "\xb0\xf8\xcd\xed\xca\xb1\xb7\xd6\xb4\xb6\xd1\xcc\xc9\xfd\xc6\xf0\xc0\xb4\xc1\xcb",
 };
 
+// A window whose choosers answer as told, and which reports a run to
+// `services` when asked to.
+struct Window
+{
+    FakeFileChooser *chooser1 = new FakeFileChooser, *chooser2 = new FakeFileChooser;
+    MainForm form { std::unique_ptr<FileChooser>(chooser1),
+                    std::unique_ptr<FileChooser>(chooser2) };
+    RecordingServices *services = nullptr;
+
+    explicit Window(bool recording = false)
+    {
+        if (recording)
+            form.setServices(std::unique_ptr<Services>(services = new RecordingServices));
+    }
+    void click(const QString &name) { QTest::mouseClick(widget(name), Qt::LeftButton); }
+    QWidget *widget(const QString &name) const { return form.findChild<QWidget *>(name); }
+    // Text1|Text2|SourcePath|OutputPath|enabled boxes
+    QString paths() const
+    {
+        const auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
+        const auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
+        return QStringList { text1->text(), text2->text(), form.SourcePath(), form.OutputPath(),
+                             u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) }
+            .join(u'|');
+    }
+};
+
+// Runs `act`; each message box that comes up meanwhile is described
+// (title|text|icon|buttons|default button), shown to `look`, and closed with `key`.
+static QStringList whileBoxes(const std::function<void()> &act, Qt::Key key = Qt::Key_Return,
+                              const std::function<void(QMessageBox *)> &look = {})
+{
+    QStringList seen;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        const QMetaEnum buttons = QMetaEnum::fromType<QMessageBox::StandardButtons>();
+        const auto names = [&buttons](int value) {
+            const char *one = buttons.valueToKey(value); // Ok rather than its alias
+            return QString::fromLatin1(one ? QByteArray(one) : buttons.valueToKeys(value));
+        };
+        seen << QStringList { box->windowTitle(), box->text(),
+                              QString::fromLatin1(
+                                  QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())),
+                              names(box->standardButtons().toInt()),
+                              names(box->standardButton(box->defaultButton())) }
+                    .join(u'|');
+        if (look)
+            look(box);
+        QTest::keyClick(box, key);
+    });
+    timer.start(10);
+    act();
+    return seen;
+}
+
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -56,11 +114,14 @@ class TestWindow : public QObject
     WindowServices m_services { m_window, *m_bar };
 
 private slots:
+    // "1:<name>" and "2:<name>" press a browse button whose chooser answers
+    // <name>, or cancels when it is empty; "t1:" and "t2:" set a box's text
+    // as the user types it; "a:" names a source on the command line; "u:"
+    // drops local files (or addresses), '+' between them, and "x:" drops
+    // text. Only one local file dropped is taken, as the source chooser's
+    // answer. "~" is the folder a test starts in.
     void pathActions_data()
     {
-        // "1:<name>" and "2:<name>" press a browse button whose chooser
-        // answers <name>, or cancels when it is empty; "t1:" and "t2:" set a
-        // box's text as the user types it.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("state"); // Text1|Text2|SourcePath|OutputPath|enabled boxes
         QTest::addColumn<QString>("onConvert"); // what the convert button then shows
@@ -68,6 +129,8 @@ private slots:
         const QString prompts = u"请选择需要转换的TXT文件|请选择输出路径和文件名|||"_s;
         const QString chosen =
             u"D:\\字幕\\片头.txt|D:\\字幕\\片头(字幕).utf|D:\\字幕\\片头.txt|D:\\字幕\\片头(字幕).utf|"_s;
+        const QString taken = u"~片头 1.txt|~片头 1(字幕).utf|~片头 1.txt|~片头 1(字幕).utf|11"_s;
+        const QString refused = u"请选择需要转换的TXT文件|成品.utf||成品.utf|01"_s;
         // clang-format off
         QTest::newRow("source cancelled first") << u"1:"_s << prompts + u"00" << noSource;
         QTest::newRow("output cancelled first") << u"2:"_s << prompts + u"00" << noSource;
@@ -81,35 +144,54 @@ private slots:
         QTest::newRow("Windows folders") << u"1:D:\\x.txt\\y.txt"_s
             << u"D:\\x.txt\\y.txt|D:\\x(字幕).utf\\y(字幕).utf|D:\\x.txt\\y.txt|D:\\x(字幕).utf\\y(字幕).utf|10"_s << sourceMissing;
         QTest::newRow("output cleared") << u"1:/a.txt|2:/成品.utf|t2:"_s << u"/a.txt||/a.txt||11"_s << noOutput;
+        QTest::newRow("argument, relative") << u"2:成品.utf|a:片头 1.txt"_s << taken << finished;
+        QTest::newRow("drop, one file") << u"2:成品.utf|u:片头 1.txt"_s << taken << finished;
+        QTest::newRow("drop, two files") << u"2:成品.utf|u:片头 1.txt+片头 1.txt"_s << refused << noSource;
+        QTest::newRow("drop, a folder") << u"2:成品.utf|u:子目录"_s << refused << noSource;
+        QTest::newRow("drop, a web address") << u"2:成品.utf|u:https://captiloom.invalid/片头 1.txt"_s << refused << noSource;
+        QTest::newRow("drop, text") << u"2:成品.utf|x:片头 1.txt"_s << refused << noSource;
         // clang-format on
     }
     void pathActions()
     {
         QFETCH(QString, steps);
-        auto *commonDialog1 = new FakeFileChooser, *commonDialog2 = new FakeFileChooser;
-        MainForm form { std::unique_ptr<FileChooser>(commonDialog1),
-                        std::unique_ptr<FileChooser>(commonDialog2) };
-        auto *services = new RecordingServices;
-        form.setServices(std::unique_ptr<Services>(services));
-        auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
-        auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
+        TemporaryFolder folder;
+        QVERIFY(QDir().mkdir(u"子目录"_s));
+        QVERIFY(writeFile(u"片头 1.txt"_s, "\xd7\xd6\xc4\xbb\r\n"));
+        Window window(true);
         for (const QString &step : steps.split(u'|')) {
             const QString value = step.section(u':', 1);
             if (step.startsWith(u't')) {
-                QLineEdit *box = step.startsWith(u"t1") ? text1 : text2;
+                auto *box = qobject_cast<QLineEdit *>(window.widget(u"Text"_s + step[1]));
                 QVERIFY(box->isEnabled());
                 box->setText(value);
-                continue;
+            } else if (step.startsWith(u'a')) {
+                window.form.takeSource(value);
+            } else if (step.startsWith(u'u') || step.startsWith(u'x')) {
+                QMimeData data;
+                QList<QUrl> urls;
+                for (const QString &name : value.split(u'+'))
+                    urls << (name.contains(u"://") ? QUrl(name)
+                                                   : QUrl::fromLocalFile(folder.filePath(name)));
+                step.startsWith(u'u') ? data.setUrls(urls) : data.setText(value);
+                QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+                QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+                const QString before = window.paths();
+                QApplication::sendEvent(&window.form, &enter);
+                QApplication::sendEvent(&window.form, &drop);
+                // Accepted exactly when taken.
+                QCOMPARE(enter.isAccepted() && drop.isAccepted(), window.paths() != before);
+            } else {
+                (step.startsWith(u'1') ? window.chooser1 : window.chooser2)->answer = value;
+                window.click(u"Command"_s + step[0]);
             }
-            (step.startsWith(u'1') ? commonDialog1 : commonDialog2)->answer = value;
-            QTest::mouseClick(form.findChild<QWidget *>(u"Command"_s + step[0]), Qt::LeftButton);
         }
-        const QStringList state { text1->text(), text2->text(), form.SourcePath(),
-                                  form.OutputPath(),
-                                  u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) };
-        QTEST(state.join(u'|'), "state");
-        QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
-        QTEST(services->messages.join(u'\n'), "onConvert");
+        QTEST(window.paths().replace(QDir::toNativeSeparators(folder.path() + u'/'), u"~"_s),
+              "state");
+        window.click(u"Command3"_s);
+        QTEST(window.services->messages.join(u'\n'), "onConvert");
+        QCOMPARE(QFile::exists(u"片头 1(字幕).utf"_s),
+                 window.services->messages == QStringList { shown::finished });
     }
 
     // What the window shows before anything is done: every text exactly,
@@ -157,16 +239,10 @@ private slots:
         }
         auto *widget = name == form.objectName() ? &form : form.findChild<QWidget *>(name);
         QVERIFY(widget);
-        QString text = widget->windowTitle();
-        if (auto *label = qobject_cast<QLabel *>(widget))
-            text = label->text();
-        else if (auto *box = qobject_cast<QLineEdit *>(widget))
-            text = box->text();
-        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
-            text = button->text();
-        else if (auto *frame = qobject_cast<QGroupBox *>(widget))
-            text = frame->title();
-        QTEST(text, "text");
+        const char *text = widget == &form      ? "windowTitle"
+            : qobject_cast<QGroupBox *>(widget) ? "title"
+                                                : "text";
+        QTEST(widget->property(text).toString(), "text");
         const qsizetype tab = cycle.indexOf(widget);
         const QString state = (widget->isEnabled() ? u"e"_s : QString())
             + (widget->isVisible() ? u"v"_s : QString())
@@ -187,11 +263,11 @@ private slots:
         const QByteArray lines = QByteArray("ab\r\n").repeated(2999);
         const QString title = u"CaptiloomV3.5|"_s;
         // clang-format off
-        QTest::newRow("finished") << lines + "ab" << title + shown::finished.section(u'|', 0, 0) + u"|NoIcon|Ok"_s
+        QTest::newRow("finished") << lines + "ab" << title + shown::finished.section(u'|', 0, 0) + u"|NoIcon|Ok|NoButton"_s
             << u"3000 of 1-3000"_s << false;
-        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + u"|NoIcon|Ok"_s
+        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + u"|NoIcon|Ok|NoButton"_s
             << u"2999 of 1-3000"_s << true;
-        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 in.txt 超过 32767 行，无法转换。|Critical|Ok"_s
+        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 in.txt 超过 32767 行，无法转换。|Critical|Ok|NoButton"_s
             << u"hidden"_s << true;
         // clang-format on
     }
@@ -200,41 +276,33 @@ private slots:
         QFETCH(QByteArray, source);
         TemporaryFolder folder;
         QVERIFY(writeFile(u"in.txt"_s, source));
-        auto *chooser = new FakeFileChooser;
-        chooser->answer = u"in.txt"_s;
-        MainForm form { std::unique_ptr<FileChooser>(chooser), nullptr };
+        Window window;
+        MainForm &form = window.form;
         form.show();
-        form.findChild<QPushButton *>(u"Command1"_s)->click();
+        window.chooser1->answer = u"in.txt"_s;
+        window.click(u"Command1"_s);
         const auto *bar = form.findChild<QProgressBar *>(u"ProgressBar1"_s);
-        QString box, atBox = u"no box"_s;
-        QTimer::singleShot(0, &form, [&] {
+        QString atBox = u"no box"_s;
+        int status = -1;
+        const auto run = [&] {
             QTimer::singleShot(0, &form, [&] {
-                auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                if (!shown)
-                    return;
-                box = u"%1|%2|%3|%4"_s.arg(
-                    shown->windowTitle(), shown->text(),
-                    QString::fromLatin1(
-                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(shown->icon())),
-                    QString::fromLatin1(
-                        QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(
-                            shown->standardButtons().toInt())));
-                atBox = bar->isVisible()
-                    ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
-                    : u"hidden"_s;
-                if (bar->isTextVisible()) // no percentage where the credit line was
-                    atBox += u", reads "_s + bar->text();
-                if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
-                    atBox += u", not over the window"_s;
-                QTest::keyClick(shown, Qt::Key_Escape);
+                window.click(u"Command3"_s);
+                // Had the run ended the program, this would come too late.
+                QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
             });
-            form.findChild<QPushButton *>(u"Command3"_s)->click();
-            // Had the run ended the program, this would come too late.
-            QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
+            QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
+            status = QApplication::exec();
+        };
+        const QStringList boxes = whileBoxes(run, Qt::Key_Escape, [&](QMessageBox *shown) {
+            atBox = bar->isVisible()
+                ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
+                : u"hidden"_s;
+            if (bar->isTextVisible()) // no percentage where the credit line was
+                atBox += u", reads "_s + bar->text();
+            if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
+                atBox += u", not over the window"_s;
         });
-        QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
-        const int status = QApplication::exec();
-        QTEST(box, "box");
+        QTEST(boxes.join(u'\n'), "box");
         QTEST(atBox, "bar");
         QFETCH(bool, ends);
         QCOMPARE(status, ends ? 0 : 1);
@@ -342,25 +410,19 @@ private slots:
     void messageBox()
     {
         const auto ask = [this](const QString &title, Qt::Key key) -> QString {
-            QString seen;
-            QTimer::singleShot(0, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                seen = u"%1|%2|%3%4%5"_s.arg(box->windowTitle(), box->text())
-                           .arg(box->icon() == QMessageBox::Question)
-                           .arg(box->standardButtons() == (QMessageBox::Yes | QMessageBox::No))
-                           .arg(box->standardButton(box->defaultButton()) == QMessageBox::Yes);
-                QTest::keyClick(box, key);
-            });
             const bool question = !title.isEmpty();
-            const auto answer = m_services.showMessage(
-                u" 文字"_s, title, question ? Services::Buttons::YesNo : Services::Buttons::Ok,
-                question);
-            return seen + u'|' + QString::number(int(answer));
+            const auto buttons = question ? Services::Buttons::YesNo : Services::Buttons::Ok;
+            Services::Answer answer;
+            const QStringList seen = whileBoxes(
+                [&] { answer = m_services.showMessage(u" 文字"_s, title, buttons, question); },
+                key);
+            return seen.join(u'\n') + u'|' + QString::number(int(answer));
         };
-        // title|text|question icon, Yes and No, Yes the default|the answer
-        QCOMPARE(ask({}, Qt::Key_Return), applicationTitle() + u"| 文字|000|0"_s);
-        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Return), u"覆盖确认| 文字|111|1"_s); // Yes
-        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), u"覆盖确认| 文字|111|2"_s); // No
+        // title|text|icon|buttons|default|the answer
+        QCOMPARE(ask({}, Qt::Key_Return), applicationTitle() + u"| 文字|NoIcon|Ok|NoButton|0"_s);
+        const QString question = u"覆盖确认| 文字|Question|Yes|No|Yes|"_s;
+        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Return), question + u'1'); // Yes
+        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), question + u'2'); // No
     }
 
     // The layout grows with the font, so that no text is cut off: each
@@ -419,17 +481,13 @@ private slots:
             const QSizeF needs(metrics.horizontalAdvance(text), metrics.height());
             const QRect has = room(control);
             if (needs.width() > has.width() || needs.height() > has.height())
-                cut << u"%1 %2x%3 in %4x%5"_s.arg(QLatin1String(name))
-                           .arg(needs.width())
-                           .arg(needs.height())
-                           .arg(has.width())
-                           .arg(has.height());
+                cut << QString::asprintf("%s %gx%g in %dx%d", name, needs.width(), needs.height(),
+                                         has.width(), has.height());
         }
         // The help text wraps; its frame's title stays above it.
         auto *help = form.findChild<QLabel *>(u"Label3"_s);
         if (help->heightForWidth(help->width()) > help->height())
-            cut << u"Label3 %1 high in %2"_s.arg(help->heightForWidth(help->width()))
-                       .arg(help->height());
+            cut << u"Label3"_s;
         auto *frame = form.findChild<QGroupBox *>(u"Frame1"_s);
         QStyleOptionGroupBox option;
         option.initFrom(frame);
@@ -482,112 +540,26 @@ private slots:
         QTest::addColumn<QByteArray>("source");
         const QString script =
             u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
-        const auto marked = [&](QStringConverter::Encoding encoding) {
-            return QByteArray(
-                QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(script));
-        };
-        QTest::newRow("GBK") << gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
-        QTest::newRow("UTF-8") << script.toUtf8();
-        QTest::newRow("UTF-8, marked") << marked(QStringConverter::Utf8);
-        QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE);
-        QTest::newRow("UTF-16 BE") << marked(QStringConverter::Utf16BE);
+        const QByteArray gbk = gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
+        for (const auto &[encoding, bytes] : inEveryEncoding(script, gbk))
+            QTest::newRow(encoding) << bytes;
     }
     void linuxSavedScripts()
     {
         QFETCH(QByteArray, source);
         TemporaryFolder folder;
         QVERIFY(writeFile(u"脚本.txt"_s, source));
-        auto *chooser = new FakeFileChooser;
-        chooser->answer = folder.filePath(u"脚本.txt"_s);
-        MainForm form { std::unique_ptr<FileChooser>(chooser),
-                        std::make_unique<FakeFileChooser>() };
-        form.show();
-        QStringList seen;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen << box->text();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        closer.start(10);
-        QTest::mouseClick(form.findChild<QWidget *>(u"Command1"_s), Qt::LeftButton);
-        QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
-        QCOMPARE(seen, QStringList { QString(6, u' ') + u"恭喜，恭喜！ 转换成功！"_s });
+        Window window;
+        window.form.show();
+        window.chooser1->answer = folder.filePath(u"脚本.txt"_s);
+        window.click(u"Command1"_s);
+        QCOMPARE(whileBoxes([&] { window.click(u"Command3"_s); }),
+                 QStringList { applicationTitle() + u'|' + shown::finished.section(u'|', 0, 0)
+                               + u"|NoIcon|Ok|NoButton"_s });
         const QByteArray document = "1\r\n00:00:12,440 --> 00:00:15,440\r\n" + gbkLines[0]
             + "\r\n\r\n2\r\n00:00:15,440 --> 00:00:18,440\r\n" + gbkLines[1]
             + "\r\n\r\n3\r\n00:00:20,440 --> 00:00:23,440\r\n" + gbkLines[2] + "\r\n\r\n";
         QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
-    }
-
-    // A source named on the command line, or one local file dropped on the
-    // window, is taken as the source chooser's answer; nothing else dropped is.
-    void sourceFromOutside_data()
-    {
-        QTest::addColumn<QString>("how"); // argument, or what a drag carries: urls or text
-        QTest::addColumn<QString>("given"); // file names, '|' between them
-        QTest::addColumn<bool>("taken");
-        // clang-format off
-        QTest::newRow("argument, relative") << u"argument"_s << u"片头 1.txt"_s << true;
-        QTest::newRow("drop, one file") << u"urls"_s << u"片头 1.txt"_s << true;
-        QTest::newRow("drop, two files") << u"urls"_s << u"片头 1.txt|片头 1.txt"_s << false;
-        QTest::newRow("drop, a folder") << u"urls"_s << u"子目录"_s << false;
-        QTest::newRow("drop, a web address") << u"urls"_s << u"https://captiloom.invalid/片头 1.txt"_s << false;
-        QTest::newRow("drop, text") << u"text"_s << u"片头 1.txt"_s << false;
-        // clang-format on
-    }
-    void sourceFromOutside()
-    {
-        QFETCH(QString, how);
-        QFETCH(QString, given);
-        TemporaryFolder folder;
-        QVERIFY(QDir().mkdir(u"子目录"_s));
-        QVERIFY(writeFile(u"片头 1.txt"_s, "\xd7\xd6\xc4\xbb\r\n"));
-        auto *commonDialog2 = new FakeFileChooser;
-        MainForm form { std::make_unique<FakeFileChooser>(),
-                        std::unique_ptr<FileChooser>(commonDialog2) };
-        auto *services = new RecordingServices;
-        form.setServices(std::unique_ptr<Services>(services));
-        commonDialog2->answer = u"成品.utf"_s; // chosen before, enabling its box
-        form.findChild<QPushButton *>(u"Command2"_s)->click();
-
-        bool accepted = false;
-        if (how == u"argument") {
-            form.takeSource(given);
-        } else {
-            QMimeData data;
-            QList<QUrl> urls;
-            for (const QString &name : given.split(u'|'))
-                urls << (name.contains(u"://") ? QUrl(name)
-                                               : QUrl::fromLocalFile(folder.filePath(name)));
-            how == u"urls" ? data.setUrls(urls) : data.setText(given);
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(&form, &enter);
-            QApplication::sendEvent(&form, &drop);
-            accepted = enter.isAccepted() && drop.isAccepted();
-        }
-        QFETCH(bool, taken);
-        const QString source = QDir::toNativeSeparators(folder.filePath(u"片头 1.txt"_s));
-        const QString output = QDir::toNativeSeparators(folder.filePath(u"片头 1(字幕).utf"_s));
-        const auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
-        const auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
-        const QStringList state { text1->text(), text2->text(), form.SourcePath(),
-                                  form.OutputPath(),
-                                  u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) };
-        const QStringList expected = taken
-            ? QStringList { source, output, source, output, u"11"_s }
-            : QStringList {
-                  u"请选择需要转换的TXT文件"_s, u"成品.utf"_s, {}, u"成品.utf"_s, u"01"_s
-              };
-        QCOMPARE(state, expected);
-        if (how != u"argument")
-            QCOMPARE(accepted, taken);
-        if (taken) {
-            form.findChild<QPushButton *>(u"Command3"_s)->click();
-            QCOMPARE(services->messages, QStringList { shown::finished });
-            QVERIFY(QFile::exists(output));
-        }
     }
 };
 
