@@ -257,29 +257,41 @@ private slots:
     void servicesInARun_data()
     {
         QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<QString>("box"); // title|text|icon|buttons
+        QTest::addColumn<QString>("box"); // title|text|icon|buttons|default
         QTest::addColumn<QString>("bar"); // as the box appears
         QTest::addColumn<bool>("ends");
+        QTest::addColumn<QByteArray>("document"); // when one is to be checked
         const QByteArray lines = QByteArray("ab\r\n").repeated(2999);
-        const QString title = u"CaptiloomV3.5|"_s;
+        const QString title = u"CaptiloomV3.5|"_s, ok = u"|NoIcon|Ok|NoButton"_s;
+        const QString finished = title + shown::finished.section(u'|', 0, 0) + ok;
         // clang-format off
-        QTest::newRow("finished") << lines + "ab" << title + shown::finished.section(u'|', 0, 0) + u"|NoIcon|Ok|NoButton"_s
-            << u"3000 of 1-3000"_s << false;
-        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + u"|NoIcon|Ok|NoButton"_s
-            << u"2999 of 1-3000"_s << true;
-        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 in.txt 超过 32767 行，无法转换。|Critical|Ok|NoButton"_s
-            << u"hidden"_s << true;
+        QTest::newRow("finished") << lines + "ab" << finished << u"3000 of 1-3000"_s << false << QByteArray();
+        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + ok
+            << u"2999 of 1-3000"_s << true << QByteArray("<missing>");
+        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 脚本.txt 超过 32767 行，无法转换。|Critical|Ok|NoButton"_s
+            << u"hidden"_s << true << QByteArray("<missing>");
         // clang-format on
+        // Scripts saved by Linux editors end their lines with LF alone: the
+        // window converts them line by line, whatever their encoding.
+        const QString script =
+            u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
+        const QByteArray gbk = gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
+        const QByteArray document = block(1, "00:00:12,440 --> 00:00:15,440", gbkLines[0])
+            + block(2, "00:00:15,440 --> 00:00:18,440", gbkLines[1])
+            + block(3, "00:00:20,440 --> 00:00:23,440", gbkLines[2]);
+        for (const auto &[encoding, bytes] : inEveryEncoding(script, gbk))
+            QTest::addRow("LF only, %s", encoding)
+                << bytes << finished << u"4 of 1-4"_s << false << document;
     }
     void servicesInARun()
     {
         QFETCH(QByteArray, source);
         TemporaryFolder folder;
-        QVERIFY(writeFile(u"in.txt"_s, source));
+        QVERIFY(writeFile(u"脚本.txt"_s, source));
         Window window;
         MainForm &form = window.form;
         form.show();
-        window.chooser1->answer = u"in.txt"_s;
+        window.chooser1->answer = u"脚本.txt"_s;
         window.click(u"Command1"_s);
         const auto *bar = form.findChild<QProgressBar *>(u"ProgressBar1"_s);
         QString atBox = u"no box"_s;
@@ -308,6 +320,8 @@ private slots:
         QCOMPARE(status, ends ? 0 : 1);
         QCOMPARE(form.isVisible(), !ends);
         QVERIFY(ends || bar->isHidden());
+        QFETCH(QByteArray, document);
+        QVERIFY(document.isEmpty() || readFile(u"脚本(字幕).utf"_s) == document);
     }
 
     // The platform's own dialogs: the source is picked in an open dialog, the
@@ -535,32 +549,6 @@ private slots:
 
     // Scripts saved by Linux editors end their lines with LF alone: the
     // window converts them line by line, whatever their encoding.
-    void linuxSavedScripts_data()
-    {
-        QTest::addColumn<QByteArray>("source");
-        const QString script =
-            u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
-        const QByteArray gbk = gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
-        for (const auto &[encoding, bytes] : inEveryEncoding(script, gbk))
-            QTest::newRow(encoding) << bytes;
-    }
-    void linuxSavedScripts()
-    {
-        QFETCH(QByteArray, source);
-        TemporaryFolder folder;
-        QVERIFY(writeFile(u"脚本.txt"_s, source));
-        Window window;
-        window.form.show();
-        window.chooser1->answer = folder.filePath(u"脚本.txt"_s);
-        window.click(u"Command1"_s);
-        QCOMPARE(whileBoxes([&] { window.click(u"Command3"_s); }),
-                 QStringList { applicationTitle() + u'|' + shown::finished.section(u'|', 0, 0)
-                               + u"|NoIcon|Ok|NoButton"_s });
-        const QByteArray document = "1\r\n00:00:12,440 --> 00:00:15,440\r\n" + gbkLines[0]
-            + "\r\n\r\n2\r\n00:00:15,440 --> 00:00:18,440\r\n" + gbkLines[1]
-            + "\r\n\r\n3\r\n00:00:20,440 --> 00:00:23,440\r\n" + gbkLines[2] + "\r\n\r\n";
-        QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
-    }
 };
 
 QTEST_MAIN(TestWindow)
