@@ -60,9 +60,8 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    // 64 MiB without a line break, sparse so that it costs no disk: the run
-    // keeps only the start of the line, and its memory does not grow. First,
-    // so that no other test has raised the peak it is measured by.
+    // 64 MiB without a line break, sparse: the run's memory does not grow.
+    // First, so that no other test has raised the peak it is measured by.
     void lineOfManyMegabytes()
     {
         QVERIFY(writeFile(u"in.txt"_s, {}) && QFile::resize(u"in.txt"_s, 64 << 20));
@@ -185,12 +184,9 @@ private slots:
         QCOMPARE(m_services.calls.last() == u"hide", finished);
     }
 
-    // Every text line sets the bar in this order, to its own number among
-    // all lines; no further line follows the last terminator. The blank
-    // first line puts the CR LF of line 21846 across the edge of the first
-    // 64 KiB the reader takes in; cut there, the LF is the file's last byte
-    // and starts no line. One line more is found while counting: nothing is
-    // timed, nothing written.
+    // Each text line sets the bar to its number among all lines; the last
+    // terminator starts no line, nor does an LF cut off at the edge of the
+    // first 64 KiB read. One line too many is found while counting.
     void lineCountLimit()
     {
         convert("\r\n" + QByteArray("a\r\n").repeated(32766));
@@ -223,11 +219,9 @@ private slots:
     }
 
     // Every way a run ends without writing: refused, a source changed between
-    // the two passes, or a write that fails (a file size limit holds for root
-    // too; a FIFO is neither waited on nor replaced). The user is told why,
-    // and every file stays as it was, read-only mark included. What root may
-    // read and write all the same is tried as an ordinary user (./test runs
-    // the suite as one too).
+    // the passes, a write that fails (a size limit holds for root too; a FIFO
+    // is neither waited on nor replaced). The user is told why; every file
+    // stays as it was, read-only mark included. ./test runs it unprivileged too.
     void nothingWritten_data()
     {
         QTest::addColumn<QString>("source");

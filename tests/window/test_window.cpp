@@ -114,12 +114,10 @@ class TestWindow : public QObject
     WindowServices m_services { m_window, *m_bar };
 
 private slots:
-    // "1:<name>" and "2:<name>" press a browse button whose chooser answers
-    // <name>, or cancels when it is empty; "t1:" and "t2:" set a box's text
-    // as the user types it; "a:" names a source on the command line; "u:"
-    // drops local files (or addresses), '+' between them, and "x:" drops
-    // text. Only one local file dropped is taken, as the source chooser's
-    // answer. "~" is the folder a test starts in.
+    // "1:<name>", "2:<name>": a browse button whose chooser answers <name>
+    // (empty: cancels); "t1:", "t2:": a box's text typed; "a:" a source on
+    // the command line; "u:" local files (or addresses) dropped, '+' between
+    // them, "x:" text dropped: only one local file is taken. "~": the folder.
     void pathActions_data()
     {
         QTest::addColumn<QString>("steps");
@@ -256,10 +254,9 @@ private slots:
         QTEST(state, "state");
     }
 
-    // The window's own services as the program meets them in a run: the box
-    // the user reads, over the window; behind it the bar, already drawn where
-    // the run stands (the run sets it too often to draw every setting); and
-    // whether the program ends, as it must after a failure.
+    // The window's own services in a run: the box over the window; behind it
+    // the bar, already drawn where the run stands (the run sets it too often
+    // to draw every setting); and the program ending, as after a failure.
     void servicesInARun_data()
     {
         QTest::addColumn<QByteArray>("source");
@@ -330,13 +327,11 @@ private slots:
         QVERIFY(document.isEmpty() || readFile(u"脚本(字幕).utf"_s) == document);
     }
 
-    // The platform's own dialogs: the source is picked in an open dialog, the
-    // output named in a save dialog (a native open dialog refuses a file that
-    // does not exist yet); neither asks before replacing a file, since the
-    // run does, nor adds an extension. Each offers its last choice again,
-    // which a cancel gives back. Closed with Enter from its name field, Qt's
-    // own dialog leaves nothing on screen that would keep the keyboard from
-    // the window.
+    // The platform's dialogs: an open dialog for the source, a save dialog for
+    // the output (an open one refuses a new file); neither asks before
+    // replacing, since the run does, nor adds an extension. Each offers its
+    // last choice again, which a cancel gives back, and leaves nothing on
+    // screen that would keep the keyboard from the window.
     void fileDialogs_data()
     {
         QTest::addColumn<QString>("row"); // of the button and the box
@@ -445,10 +440,9 @@ private slots:
         QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), question + u'2'); // No
     }
 
-    // The layout grows with the font, so that no text is cut off: each
-    // control's text, measured in the control's font, fits the room its box
-    // leaves for it, with the desktop's font set before the window opens or
-    // changed while it is open.
+    // The layout grows with the font: each control's text, in the control's
+    // font, fits the room its box leaves, whether the desktop's font was set
+    // before the window opened or changed while it is open.
     void textFitsAtEveryFontSize_data()
     {
         QTest::addColumn<qreal>("points");
@@ -536,9 +530,6 @@ private slots:
         QCOMPARE(QApplication::exec(), 0);
         QVERIFY(!form.isVisible());
     }
-
-    // Scripts saved by Linux editors end their lines with LF alone: the
-    // window converts them line by line, whatever their encoding.
 };
 
 QTEST_MAIN(TestWindow)
