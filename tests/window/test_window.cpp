@@ -264,18 +264,23 @@ private slots:
         QTest::addColumn<QString>("bar"); // as the box appears
         QTest::addColumn<bool>("ends");
         QTest::addColumn<QByteArray>("document"); // when one is to be checked
-        QTest::addColumn<QString>("button"); // Command3 converts, Command4 exits
+        // convert, exit, or convert over an old output: replace (Enter) or keep (Esc)
+        QTest::addColumn<QString>("press");
         const QByteArray lines = QByteArray("ab\r\n").repeated(2999);
         const QString title = u"CaptiloomV3.5|"_s, ok = u"|NoIcon|Ok|NoButton"_s;
         const QString finished = title + shown::finished.section(u'|', 0, 0) + ok;
         // clang-format off
-        QTest::newRow("finished") << lines + "ab" << finished << u"3000 of 1-3000"_s << false << QByteArray() << u"Command3"_s;
+        QTest::newRow("finished") << lines + "ab" << finished << u"3000 of 1-3000"_s << false << QByteArray() << u"convert"_s;
         QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + ok
-            << u"2999 of 1-3000"_s << true << QByteArray("<missing>") << u"Command3"_s;
+            << u"2999 of 1-3000"_s << true << QByteArray("<missing>") << u"convert"_s;
         QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 脚本.txt 超过 32767 行，无法转换。|Critical|Ok|NoButton"_s
-            << u"hidden"_s << true << QByteArray("<missing>") << u"Command3"_s;
+            << u"hidden"_s << true << QByteArray("<missing>") << u"convert"_s;
         // At once, even with another window open.
-        QTest::newRow("exit button") << lines << QString() << u"no box"_s << true << QByteArray("<missing>") << u"Command4"_s;
+        QTest::newRow("exit button") << lines << QString() << u"no box"_s << true << QByteArray("<missing>") << u"exit"_s;
+        const QString question = u"覆盖确认|目标文件已存在，要覆盖吗？！|Question|Yes|No|Yes"_s;
+        QTest::newRow("replace") << QByteArray("ab\r\ncd") << question + u'\n' + finished << u"2 of 1-2"_s << false
+            << block(1, "00:00:12,440 --> 00:00:13,440", "ab") + block(2, "00:00:13,440 --> 00:00:14,440", "cd") << u"replace"_s;
+        QTest::newRow("keep") << QByteArray("ab") << question << u"hidden"_s << false << QByteArray("old") << u"keep"_s;
         // clang-format on
         // Scripts saved by Linux editors end their lines with LF alone: the
         // window converts them line by line, whatever their encoding.
@@ -287,14 +292,16 @@ private slots:
             + block(3, "00:00:20,440 --> 00:00:23,440", gbkLines[2]);
         for (const auto &[encoding, bytes] : inEveryEncoding(script, gbk))
             QTest::addRow("LF only, %s", encoding)
-                << bytes << finished << u"4 of 1-4"_s << false << document << u"Command3"_s;
+                << bytes << finished << u"4 of 1-4"_s << false << document << u"convert"_s;
     }
     void servicesInARun()
     {
         QFETCH(QByteArray, source);
-        QFETCH(QString, button);
+        QFETCH(QString, press);
         TemporaryFolder folder;
         QVERIFY(writeFile(u"脚本.txt"_s, source));
+        if (press == u"replace" || press == u"keep")
+            QVERIFY(writeFile(u"脚本(字幕).utf"_s, "old"));
         m_window.show(); // another window, which must not keep the program running
         const auto hide = qScopeGuard([this] { m_window.hide(); });
         Window window;
@@ -307,14 +314,15 @@ private slots:
         int status = -1;
         const auto run = [&] {
             QTimer::singleShot(0, &form, [&] {
-                window.click(button);
+                window.click(press == u"exit" ? u"Command4"_s : u"Command3"_s);
                 // Had the run ended the program, this would come too late.
                 QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
             });
             QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
             status = QApplication::exec();
         };
-        const QStringList boxes = whileBoxes(run, Qt::Key_Escape, [&](QMessageBox *shown) {
+        const Qt::Key key = press == u"replace" ? Qt::Key_Return : Qt::Key_Escape;
+        const QStringList boxes = whileBoxes(run, key, [&](QMessageBox *shown) {
             atBox = bar->isVisible()
                 ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
                 : u"hidden"_s;
@@ -330,7 +338,8 @@ private slots:
         QCOMPARE(form.isVisible(), !ends);
         QVERIFY(ends || bar->isHidden());
         QFETCH(QByteArray, document);
-        QVERIFY(document.isEmpty() || readFile(u"脚本(字幕).utf"_s) == document);
+        if (!document.isEmpty())
+            QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
     }
 
     // The platform's dialogs: an open dialog for the source, a save dialog for
@@ -424,26 +433,6 @@ private slots:
         QCOMPARE(run(5, 3), 0.5); // a maximum below the old position
         QCOMPARE(run(1, 1), 1.0); // a one-line source
         QCOMPARE(run(3, 2), 0.5); // a range past the old one
-    }
-
-    // Without a title of its own a message shows the program's; a question
-    // has Yes and No, Yes the default, and the question icon.
-    void messageBox()
-    {
-        const auto ask = [this](const QString &title, Qt::Key key) -> QString {
-            const bool question = !title.isEmpty();
-            const auto buttons = question ? Services::Buttons::YesNo : Services::Buttons::Ok;
-            Services::Answer answer;
-            const QStringList seen = whileBoxes(
-                [&] { answer = m_services.showMessage(u" 文字"_s, title, buttons, question); },
-                key);
-            return seen.join(u'\n') + u'|' + QString::number(int(answer));
-        };
-        // title|text|icon|buttons|default|the answer
-        QCOMPARE(ask({}, Qt::Key_Return), applicationTitle() + u"| 文字|NoIcon|Ok|NoButton|0"_s);
-        const QString question = u"覆盖确认| 文字|Question|Yes|No|Yes|"_s;
-        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Return), question + u'1'); // Yes
-        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), question + u'2'); // No
     }
 
     // The layout grows with the font: each control's text, in the control's
