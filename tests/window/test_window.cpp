@@ -62,17 +62,19 @@ struct Window
         if (recording)
             form.setServices(std::unique_ptr<Services>(services = new RecordingServices));
     }
-    void click(const QString &name) { QTest::mouseClick(widget(name), Qt::LeftButton); }
-    QWidget *widget(const QString &name) const { return form.findChild<QWidget *>(name); }
+    void click(const QString &name)
+    {
+        QTest::mouseClick(form.findChild<QWidget *>(name), Qt::LeftButton);
+    }
     // Text1|Text2|SourcePath|OutputPath|enabled boxes
     QString paths() const
     {
-        const auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
-        const auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
+        const auto *text1 = box(u'1'), *text2 = box(u'2');
         return QStringList { text1->text(), text2->text(), form.SourcePath(), form.OutputPath(),
                              u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) }
             .join(u'|');
     }
+    QLineEdit *box(QChar row) const { return form.findChild<QLineEdit *>(u"Text"_s + row); }
 };
 
 // Runs `act`; each message box that comes up meanwhile is described
@@ -160,9 +162,8 @@ private slots:
         for (const QString &step : steps.split(u'|')) {
             const QString value = step.section(u':', 1);
             if (step.startsWith(u't')) {
-                auto *box = qobject_cast<QLineEdit *>(window.widget(u"Text"_s + step[1]));
-                QVERIFY(box->isEnabled());
-                box->setText(value);
+                QVERIFY(window.box(step[1])->isEnabled());
+                window.box(step[1])->setText(value);
             } else if (step.startsWith(u'a')) {
                 window.form.takeSource(value);
             } else if (step.startsWith(u'u') || step.startsWith(u'x')) {
