@@ -20,22 +20,17 @@ using captiloom::platform::SourceText;
 // otherwise: no other encoding's character holds a CR's or an LF's byte.
 static QList<char16_t> unitsOf(const QByteArray &input)
 {
-    QList<char16_t> units;
     const bool little = input.startsWith("\xFF\xFE"), big = input.startsWith("\xFE\xFF");
-    if (!little && !big) {
-        // A UTF-8 mark is no line of its own, nor, when GBK, all of one.
+    QList<char16_t> units;
+    for (qsizetype at = 2; (little || big) && at < input.size(); at += 2) {
+        const uchar first = input[at], second = at + 1 < input.size() ? uchar(input[at + 1]) : 0xFF;
+        units.append(char16_t(little ? first | second << 8 : first << 8 | second));
+    }
+    // A UTF-8 mark is no line of its own, nor, when GBK, all of one.
+    if (!little && !big)
         for (const char byte :
              QByteArrayView(input).sliced(input.startsWith("\xEF\xBB\xBF") ? 3 : 0))
-            units.append(static_cast<uchar>(byte));
-        return units;
-    }
-    for (qsizetype at = 2; at < input.size(); at += 2) {
-        const auto byte = [&](qsizetype i) {
-            return i < input.size() ? uchar(input[i]) : 0xFF;
-        };
-        units.append(
-            char16_t(little ? byte(at) | byte(at + 1) << 8 : byte(at) << 8 | byte(at + 1)));
-    }
+            units.append(uchar(byte));
     return units;
 }
 
