@@ -1,10 +1,8 @@
-// Runs whole conversions on arbitrary sources, through real files, over an old
-// output the user agrees to replace. The reader hands out the lines the line
-// rule gives: they end at CR LF or at a lone CR, or at LF in a file without
-// CR. The run writes one well-formed block for each of them that is not
-// blank, holding that line, or stops at the first line it cannot take, the
-// old output untouched; and it never changes the source or leaves a file
-// behind.
+// Whole conversions of arbitrary sources over an old output the user agrees to
+// replace. Lines end at CR LF or a lone CR, or at LF in a file without CR; the
+// run writes one well-formed block for each line not blank, or stops at the
+// first it cannot take, the old output untouched; the source never changes
+// and no file is left behind.
 
 #include "test_support.h"
 
@@ -18,28 +16,21 @@ using captiloom::platform::SourceText;
 // Stops the fuzzer at a broken property; libFuzzer keeps the input that led here.
 #define CHECK(property) ((property) ? void() : qFatal("property violated: %s", #property))
 
-// The source's units: UTF-16 after its mark (a last odd byte a unit of its
-// own), bytes otherwise: no character of the other encodings holds a CR's or
-// an LF's byte.
+// UTF-16 units after its mark (a last odd byte a unit of its own), bytes
+// otherwise: no other encoding's character holds a CR's or an LF's byte.
 static QList<char16_t> unitsOf(const QByteArray &input)
 {
-    QList<char16_t> units;
     const bool little = input.startsWith("\xFF\xFE"), big = input.startsWith("\xFE\xFF");
-    if (!little && !big) {
-        // A UTF-8 mark is no line of its own; when it is taken for GBK text,
-        // more bytes follow it.
+    QList<char16_t> units;
+    for (qsizetype at = 2; (little || big) && at < input.size(); at += 2) {
+        const uchar first = input[at], second = at + 1 < input.size() ? uchar(input[at + 1]) : 0xFF;
+        units.append(char16_t(little ? first | second << 8 : first << 8 | second));
+    }
+    // A UTF-8 mark is no line of its own, nor, when GBK, all of one.
+    if (!little && !big)
         for (const char byte :
              QByteArrayView(input).sliced(input.startsWith("\xEF\xBB\xBF") ? 3 : 0))
-            units.append(static_cast<uchar>(byte));
-        return units;
-    }
-    for (qsizetype at = 2; at < input.size(); at += 2) {
-        const auto byte = [&](qsizetype i) {
-            return i < input.size() ? uchar(input[i]) : 0xFF;
-        };
-        units.append(
-            char16_t(little ? byte(at) | byte(at + 1) << 8 : byte(at) << 8 | byte(at + 1)));
-    }
+            units.append(uchar(byte));
     return units;
 }
 

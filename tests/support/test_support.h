@@ -3,6 +3,7 @@
 #include "services.h"
 
 #include <QDir>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 
 #include <functional>
@@ -68,6 +69,24 @@ inline const QString unsavable = u"第%1行含有无法保存的字符“%2”�
 inline QByteArray block(qint64 number, const QByteArray &times, const QByteArray &text)
 {
     return QByteArray::number(number) + "\r\n" + times + "\r\n" + text + "\r\n\r\n";
+}
+
+// A text as saved with a byte order mark.
+inline QByteArray marked(QStringConverter::Encoding encoding, const QString &text)
+{
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
+}
+
+// A text as saved in each encoding a source may have; its GBK bytes are given,
+// since Windows' Qt has no GBK converter of its own.
+inline QList<std::pair<const char *, QByteArray>> inEveryEncoding(const QString &text,
+                                                                  const QByteArray &gbk)
+{
+    return { { "GBK", gbk },
+             { "UTF-8", text.toUtf8() },
+             { "UTF-8, marked", marked(QStringConverter::Utf8, text) },
+             { "UTF-16 LE", marked(QStringConverter::Utf16LE, text) },
+             { "UTF-16 BE", marked(QStringConverter::Utf16BE, text) } };
 }
 
 inline bool writeFile(const QString &path, const QByteArray &bytes)

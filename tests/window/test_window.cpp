@@ -48,6 +48,66 @@ static const QByteArray gbkLines[] = {
     "\xb0\xf8\xcd\xed\xca\xb1\xb7\xd6\xb4\xb6\xd1\xcc\xc9\xfd\xc6\xf0\xc0\xb4\xc1\xcb",
 };
 
+// A window whose choosers answer as told, and which reports a run to
+// `services` when asked to.
+struct Window
+{
+    FakeFileChooser *chooser1 = new FakeFileChooser, *chooser2 = new FakeFileChooser;
+    MainForm form { std::unique_ptr<FileChooser>(chooser1),
+                    std::unique_ptr<FileChooser>(chooser2) };
+    RecordingServices *services = nullptr;
+
+    explicit Window(bool recording = false)
+    {
+        if (recording)
+            form.setServices(std::unique_ptr<Services>(services = new RecordingServices));
+    }
+    void click(const QString &name)
+    {
+        QTest::mouseClick(form.findChild<QWidget *>(name), Qt::LeftButton);
+    }
+    // Text1|Text2|SourcePath|OutputPath|enabled boxes
+    QString paths() const
+    {
+        const auto *text1 = box(u'1'), *text2 = box(u'2');
+        return QStringList { text1->text(), text2->text(), form.SourcePath(), form.OutputPath(),
+                             u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) }
+            .join(u'|');
+    }
+    QLineEdit *box(QChar row) const { return form.findChild<QLineEdit *>(u"Text"_s + row); }
+};
+
+// Runs `act`; each message box that comes up meanwhile is described
+// (title|text|icon|buttons|default button), shown to `look`, and closed with `key`.
+static QStringList whileBoxes(const std::function<void()> &act, Qt::Key key = Qt::Key_Return,
+                              const std::function<void(QMessageBox *)> &look = {})
+{
+    QStringList seen;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        const QMetaEnum buttons = QMetaEnum::fromType<QMessageBox::StandardButtons>();
+        const auto names = [&buttons](int value) {
+            const char *one = buttons.valueToKey(value); // Ok rather than its alias
+            return QString::fromLatin1(one ? QByteArray(one) : buttons.valueToKeys(value));
+        };
+        seen << QStringList { box->windowTitle(), box->text(),
+                              QString::fromLatin1(
+                                  QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon())),
+                              names(box->standardButtons().toInt()),
+                              names(box->standardButton(box->defaultButton())) }
+                    .join(u'|');
+        if (look)
+            look(box);
+        QTest::keyClick(box, key);
+    });
+    timer.start(10);
+    act();
+    return seen;
+}
+
 class TestWindow : public QObject
 {
     Q_OBJECT
@@ -56,11 +116,12 @@ class TestWindow : public QObject
     WindowServices m_services { m_window, *m_bar };
 
 private slots:
+    // "1:<name>", "2:<name>": a browse button whose chooser answers <name>
+    // (empty: cancels); "t1:", "t2:": a box's text typed; "a:" a source on
+    // the command line; "u:" local files (or addresses) dropped, '+' between
+    // them, "x:" text dropped: only one local file is taken. "~": the folder.
     void pathActions_data()
     {
-        // "1:<name>" and "2:<name>" press a browse button whose chooser
-        // answers <name>, or cancels when it is empty; "t1:" and "t2:" set a
-        // box's text as the user types it.
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("state"); // Text1|Text2|SourcePath|OutputPath|enabled boxes
         QTest::addColumn<QString>("onConvert"); // what the convert button then shows
@@ -68,6 +129,8 @@ private slots:
         const QString prompts = u"请选择需要转换的TXT文件|请选择输出路径和文件名|||"_s;
         const QString chosen =
             u"D:\\字幕\\片头.txt|D:\\字幕\\片头(字幕).utf|D:\\字幕\\片头.txt|D:\\字幕\\片头(字幕).utf|"_s;
+        const QString taken = u"~片头 1.txt|~片头 1(字幕).utf|~片头 1.txt|~片头 1(字幕).utf|11"_s;
+        const QString refused = u"请选择需要转换的TXT文件|成品.utf||成品.utf|01"_s;
         // clang-format off
         QTest::newRow("source cancelled first") << u"1:"_s << prompts + u"00" << noSource;
         QTest::newRow("output cancelled first") << u"2:"_s << prompts + u"00" << noSource;
@@ -81,65 +144,85 @@ private slots:
         QTest::newRow("Windows folders") << u"1:D:\\x.txt\\y.txt"_s
             << u"D:\\x.txt\\y.txt|D:\\x(字幕).utf\\y(字幕).utf|D:\\x.txt\\y.txt|D:\\x(字幕).utf\\y(字幕).utf|10"_s << sourceMissing;
         QTest::newRow("output cleared") << u"1:/a.txt|2:/成品.utf|t2:"_s << u"/a.txt||/a.txt||11"_s << noOutput;
+        QTest::newRow("argument, relative") << u"2:成品.utf|a:片头 1.txt"_s << taken << finished;
+        QTest::newRow("drop, one file") << u"2:成品.utf|u:片头 1.txt"_s << taken << finished;
+        QTest::newRow("drop, two files") << u"2:成品.utf|u:片头 1.txt+片头 1.txt"_s << refused << noSource;
+        QTest::newRow("drop, a folder") << u"2:成品.utf|u:子目录"_s << refused << noSource;
+        QTest::newRow("drop, a web address") << u"2:成品.utf|u:https://captiloom.invalid/片头 1.txt"_s << refused << noSource;
+        QTest::newRow("drop, text") << u"2:成品.utf|x:片头 1.txt"_s << refused << noSource;
         // clang-format on
     }
     void pathActions()
     {
         QFETCH(QString, steps);
-        auto *commonDialog1 = new FakeFileChooser, *commonDialog2 = new FakeFileChooser;
-        MainForm form { std::unique_ptr<FileChooser>(commonDialog1),
-                        std::unique_ptr<FileChooser>(commonDialog2) };
-        auto *services = new RecordingServices;
-        form.setServices(std::unique_ptr<Services>(services));
-        auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
-        auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
+        TemporaryFolder folder;
+        QVERIFY(QDir().mkdir(u"子目录"_s));
+        QVERIFY(writeFile(u"片头 1.txt"_s, "\xd7\xd6\xc4\xbb\r\n"));
+        Window window(true);
         for (const QString &step : steps.split(u'|')) {
             const QString value = step.section(u':', 1);
             if (step.startsWith(u't')) {
-                QLineEdit *box = step.startsWith(u"t1") ? text1 : text2;
-                QVERIFY(box->isEnabled());
-                box->setText(value);
-                continue;
+                QVERIFY(window.box(step[1])->isEnabled());
+                window.box(step[1])->setText(value);
+            } else if (step.startsWith(u'a')) {
+                window.form.takeSource(value);
+            } else if (step.startsWith(u'u') || step.startsWith(u'x')) {
+                QMimeData data;
+                QList<QUrl> urls;
+                for (const QString &name : value.split(u'+'))
+                    urls << (name.contains(u"://") ? QUrl(name)
+                                                   : QUrl::fromLocalFile(folder.filePath(name)));
+                step.startsWith(u'u') ? data.setUrls(urls) : data.setText(value);
+                QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+                QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+                const QString before = window.paths();
+                QApplication::sendEvent(&window.form, &enter);
+                QApplication::sendEvent(&window.form, &drop);
+                // Accepted exactly when taken.
+                QCOMPARE(enter.isAccepted() && drop.isAccepted(), window.paths() != before);
+            } else {
+                (step.startsWith(u'1') ? window.chooser1 : window.chooser2)->answer = value;
+                window.click(u"Command"_s + step[0]);
             }
-            (step.startsWith(u'1') ? commonDialog1 : commonDialog2)->answer = value;
-            QTest::mouseClick(form.findChild<QWidget *>(u"Command"_s + step[0]), Qt::LeftButton);
         }
-        const QStringList state { text1->text(), text2->text(), form.SourcePath(),
-                                  form.OutputPath(),
-                                  u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) };
-        QTEST(state.join(u'|'), "state");
-        QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
-        QTEST(services->messages.join(u'\n'), "onConvert");
+        QTEST(window.paths().replace(QDir::toNativeSeparators(folder.path() + u'/'), u"~"_s),
+              "state");
+        window.click(u"Command3"_s);
+        QTEST(window.services->messages.join(u'\n'), "onConvert");
+        QCOMPARE(QFile::exists(u"片头 1(字幕).utf"_s),
+                 window.services->messages == QStringList { shown::finished });
     }
 
     // What the window shows before anything is done: every text exactly,
     // leading spaces included; what is enabled and shown (the bar hidden, so
-    // that the credit line shows); and the Tab cycle, from where the focus
-    // starts.
+    // that the credit line shows); the Tab cycle, from where the focus
+    // starts; and what a screen reader says of each control the user meets,
+    // the progress bar included, which shows nothing but its bar.
     void initialFace_data()
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("state"); // e enabled, v visible, n: nth in the Tab cycle
+        // e enabled, v visible, n: nth in the Tab cycle, r named for a screen reader
+        QTest::addColumn<QString>("state");
         const QString help =
             u"    将字幕文字断行,去掉标点符号,分段用空行.存为TXT文件并导入.生成的\r\n\r\n"
             u"字幕按照正常解说的节奏,智能决定字幕的显示时间.导入Reelvane后作精确\r\n\r\n"
             u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
         // clang-format off
-        QTest::newRow("window") << u"MainForm"_s << u"CaptiloomV3.5"_s << u"ev"_s;
-        QTest::newRow("Label1") << u"Label1"_s << u"源TXT文件"_s << u"ev"_s;
-        QTest::newRow("Text1") << u"Text1"_s << u"请选择需要转换的TXT文件"_s << u"v"_s;
-        QTest::newRow("Command1") << u"Command1"_s << u"浏览\u2026"_s << u"ev0"_s;
-        QTest::newRow("Label2") << u"Label2"_s << u" 输出文件"_s << u"ev"_s;
-        QTest::newRow("Text2") << u"Text2"_s << u"请选择输出路径和文件名"_s << u"v"_s;
-        QTest::newRow("Command2") << u"Command2"_s << u"浏览\u2026"_s << u"ev1"_s;
-        QTest::newRow("Command3") << u"Command3"_s << u"生 成 字 幕"_s << u"ev2"_s;
-        QTest::newRow("Command4") << u"Command4"_s << u"退   出"_s << u"ev3"_s;
-        QTest::newRow("Frame1") << u"Frame1"_s << u"提示"_s << u"ev"_s;
-        QTest::newRow("Label3") << u"Label3"_s << help << u"ev"_s;
+        QTest::newRow("window") << u"MainForm"_s << u"CaptiloomV3.5"_s << u"evr"_s;
+        QTest::newRow("Label1") << u"Label1"_s << u"源TXT文件"_s << u"evr"_s;
+        QTest::newRow("Text1") << u"Text1"_s << u"请选择需要转换的TXT文件"_s << u"vr"_s;
+        QTest::newRow("Command1") << u"Command1"_s << u"浏览\u2026"_s << u"ev0r"_s;
+        QTest::newRow("Label2") << u"Label2"_s << u" 输出文件"_s << u"evr"_s;
+        QTest::newRow("Text2") << u"Text2"_s << u"请选择输出路径和文件名"_s << u"vr"_s;
+        QTest::newRow("Command2") << u"Command2"_s << u"浏览\u2026"_s << u"ev1r"_s;
+        QTest::newRow("Command3") << u"Command3"_s << u"生 成 字 幕"_s << u"ev2r"_s;
+        QTest::newRow("Command4") << u"Command4"_s << u"退   出"_s << u"ev3r"_s;
+        QTest::newRow("Frame1") << u"Frame1"_s << u"提示"_s << u"evr"_s;
+        QTest::newRow("Label3") << u"Label3"_s << help << u"evr"_s;
         QTest::newRow("Frame2") << u"Frame2"_s << QString() << u"ev"_s;
-        QTest::newRow("Label4") << u"Label4"_s << u"字幕织机 Captiloom —— 让每一句解说准时出现"_s << u"ev"_s;
-        QTest::newRow("ProgressBar1") << u"ProgressBar1"_s << QString() << u"e"_s;
+        QTest::newRow("Label4") << u"Label4"_s << u"字幕织机 Captiloom —— 让每一句解说准时出现"_s << u"evr"_s;
+        QTest::newRow("ProgressBar1") << u"ProgressBar1"_s << QString() << u"er"_s;
         // clang-format on
     }
     void initialFace()
@@ -157,98 +240,112 @@ private slots:
         }
         auto *widget = name == form.objectName() ? &form : form.findChild<QWidget *>(name);
         QVERIFY(widget);
-        QString text = widget->windowTitle();
-        if (auto *label = qobject_cast<QLabel *>(widget))
-            text = label->text();
-        else if (auto *box = qobject_cast<QLineEdit *>(widget))
-            text = box->text();
-        else if (auto *button = qobject_cast<QAbstractButton *>(widget))
-            text = button->text();
-        else if (auto *frame = qobject_cast<QGroupBox *>(widget))
-            text = frame->title();
-        QTEST(text, "text");
+        const char *text = widget == &form      ? "windowTitle"
+            : qobject_cast<QGroupBox *>(widget) ? "title"
+                                                : "text";
+        QTEST(widget->property(text).toString(), "text");
         const qsizetype tab = cycle.indexOf(widget);
+        const QString said = QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
         const QString state = (widget->isEnabled() ? u"e"_s : QString())
             + (widget->isVisible() ? u"v"_s : QString())
-            + (tab < 0 ? QString() : QString::number(tab));
+            + (tab < 0 ? QString() : QString::number(tab))
+            + (said.trimmed().isEmpty() ? QString() : u"r"_s);
         QTEST(state, "state");
     }
 
-    // The window's own services as the program meets them in a run: the box
-    // the user reads, over the window; behind it the bar, already drawn where
-    // the run stands (the run sets it too often to draw every setting); and
-    // whether the program ends, as it must after a failure.
+    // The window's own services in a run: the box over the window; behind it
+    // the bar, already drawn where the run stands (the run sets it too often
+    // to draw every setting); and the program ending, as after a failure.
     void servicesInARun_data()
     {
         QTest::addColumn<QByteArray>("source");
-        QTest::addColumn<QString>("box"); // title|text|icon|buttons
+        QTest::addColumn<QString>("box"); // title|text|icon|buttons|default
         QTest::addColumn<QString>("bar"); // as the box appears
         QTest::addColumn<bool>("ends");
+        QTest::addColumn<QByteArray>("document"); // when one is to be checked
+        // convert, exit, or convert over an old output: replace (Enter) or keep (Esc)
+        QTest::addColumn<QString>("press");
         const QByteArray lines = QByteArray("ab\r\n").repeated(2999);
-        const QString title = u"CaptiloomV3.5|"_s;
+        const QString title = u"CaptiloomV3.5|"_s, ok = u"|NoIcon|Ok|NoButton"_s;
+        const QString finished = title + shown::finished.section(u'|', 0, 0) + ok;
         // clang-format off
-        QTest::newRow("finished") << lines + "ab" << title + shown::finished.section(u'|', 0, 0) + u"|NoIcon|Ok"_s
-            << u"3000 of 1-3000"_s << false;
-        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + u"|NoIcon|Ok"_s
-            << u"2999 of 1-3000"_s << true;
-        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 in.txt 超过 32767 行，无法转换。|Critical|Ok"_s
-            << u"hidden"_s << true;
+        QTest::newRow("finished") << lines + "ab" << finished << u"3000 of 1-3000"_s << false << QByteArray() << u"convert"_s;
+        QTest::newRow("too long") << lines + QByteArray(24, 'x') << title + shown::tooLong.arg(3000).section(u'|', 0, 0) + ok
+            << u"2999 of 1-3000"_s << true << QByteArray("<missing>") << u"convert"_s;
+        QTest::newRow("failure") << QByteArray("ab\r\n").repeated(32768) << title + u"源文件 脚本.txt 超过 32767 行，无法转换。|Critical|Ok|NoButton"_s
+            << u"hidden"_s << true << QByteArray("<missing>") << u"convert"_s;
+        // At once, even with another window open.
+        QTest::newRow("exit button") << lines << QString() << u"no box"_s << true << QByteArray("<missing>") << u"exit"_s;
+        const QString question = u"覆盖确认|目标文件已存在，要覆盖吗？！|Question|Yes|No|Yes"_s;
+        QTest::newRow("replace") << QByteArray("ab\r\ncd") << question + u'\n' + finished << u"2 of 1-2"_s << false
+            << block(1, "00:00:12,440 --> 00:00:13,440", "ab") + block(2, "00:00:13,440 --> 00:00:14,440", "cd") << u"replace"_s;
+        QTest::newRow("keep") << QByteArray("ab") << question << u"hidden"_s << false << QByteArray("old") << u"keep"_s;
         // clang-format on
+        // Scripts saved by Linux editors end their lines with LF alone: the
+        // window converts them line by line, whatever their encoding.
+        const QString script =
+            u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
+        const QByteArray gbk = gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
+        const QByteArray document = block(1, "00:00:12,440 --> 00:00:15,440", gbkLines[0])
+            + block(2, "00:00:15,440 --> 00:00:18,440", gbkLines[1])
+            + block(3, "00:00:20,440 --> 00:00:23,440", gbkLines[2]);
+        for (const auto &[encoding, bytes] : inEveryEncoding(script, gbk))
+            QTest::addRow("LF only, %s", encoding)
+                << bytes << finished << u"4 of 1-4"_s << false << document << u"convert"_s;
     }
     void servicesInARun()
     {
         QFETCH(QByteArray, source);
+        QFETCH(QString, press);
         TemporaryFolder folder;
-        QVERIFY(writeFile(u"in.txt"_s, source));
-        auto *chooser = new FakeFileChooser;
-        chooser->answer = u"in.txt"_s;
-        MainForm form { std::unique_ptr<FileChooser>(chooser), nullptr };
+        QVERIFY(writeFile(u"脚本.txt"_s, source));
+        if (press == u"replace" || press == u"keep")
+            QVERIFY(writeFile(u"脚本(字幕).utf"_s, "old"));
+        m_window.show(); // another window, which must not keep the program running
+        const auto hide = qScopeGuard([this] { m_window.hide(); });
+        Window window;
+        MainForm &form = window.form;
         form.show();
-        form.findChild<QPushButton *>(u"Command1"_s)->click();
+        window.chooser1->answer = u"脚本.txt"_s;
+        window.click(u"Command1"_s);
         const auto *bar = form.findChild<QProgressBar *>(u"ProgressBar1"_s);
-        QString box, atBox = u"no box"_s;
-        QTimer::singleShot(0, &form, [&] {
+        QString atBox = u"no box"_s;
+        int status = -1;
+        const auto run = [&] {
             QTimer::singleShot(0, &form, [&] {
-                auto *shown = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                if (!shown)
-                    return;
-                box = u"%1|%2|%3|%4"_s.arg(
-                    shown->windowTitle(), shown->text(),
-                    QString::fromLatin1(
-                        QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(shown->icon())),
-                    QString::fromLatin1(
-                        QMetaEnum::fromType<QMessageBox::StandardButtons>().valueToKey(
-                            shown->standardButtons().toInt())));
-                atBox = bar->isVisible()
-                    ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
-                    : u"hidden"_s;
-                if (bar->isTextVisible()) // no percentage where the credit line was
-                    atBox += u", reads "_s + bar->text();
-                if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
-                    atBox += u", not over the window"_s;
-                QTest::keyClick(shown, Qt::Key_Escape);
+                window.click(press == u"exit" ? u"Command4"_s : u"Command3"_s);
+                // Had the run ended the program, this would come too late.
+                QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
             });
-            form.findChild<QPushButton *>(u"Command3"_s)->click();
-            // Had the run ended the program, this would come too late.
-            QTimer::singleShot(100, &form, [] { QCoreApplication::exit(1); });
+            QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
+            status = QApplication::exec();
+        };
+        const Qt::Key key = press == u"replace" ? Qt::Key_Return : Qt::Key_Escape;
+        const QStringList boxes = whileBoxes(run, key, [&](QMessageBox *shown) {
+            atBox = bar->isVisible()
+                ? u"%1 of %2-%3"_s.arg(bar->value()).arg(bar->minimum()).arg(bar->maximum())
+                : u"hidden"_s;
+            if (bar->isTextVisible()) // no percentage where the credit line was
+                atBox += u", reads "_s + bar->text();
+            if (!form.isVisible() || !form.frameGeometry().contains(shown->geometry().center()))
+                atBox += u", not over the window"_s;
         });
-        QTimer::singleShot(10000, &form, [] { QCoreApplication::exit(99); });
-        const int status = QApplication::exec();
-        QTEST(box, "box");
+        QTEST(boxes.join(u'\n'), "box");
         QTEST(atBox, "bar");
         QFETCH(bool, ends);
         QCOMPARE(status, ends ? 0 : 1);
         QCOMPARE(form.isVisible(), !ends);
         QVERIFY(ends || bar->isHidden());
+        QFETCH(QByteArray, document);
+        if (!document.isEmpty())
+            QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
     }
 
-    // The platform's own dialogs: the source is picked in an open dialog, the
-    // output named in a save dialog (a native open dialog refuses a file that
-    // does not exist yet); neither asks before replacing a file, since the
-    // run does, nor adds an extension. Each offers its last choice again,
-    // which a cancel gives back. Closed with Enter from its name field, Qt's
-    // own dialog leaves nothing on screen that would keep the keyboard from
-    // the window.
+    // The platform's dialogs: an open dialog for the source, a save dialog for
+    // the output (an open one refuses a new file); neither asks before
+    // replacing, since the run does, nor adds an extension. Each offers its
+    // last choice again, which a cancel gives back, and leaves nothing on
+    // screen that would keep the keyboard from the window.
     void fileDialogs_data()
     {
         QTest::addColumn<QString>("row"); // of the button and the box
@@ -337,36 +434,9 @@ private slots:
         QCOMPARE(run(3, 2), 0.5); // a range past the old one
     }
 
-    // Without a title of its own a message shows the program's; a question
-    // has Yes and No, Yes the default, and the question icon.
-    void messageBox()
-    {
-        const auto ask = [this](const QString &title, Qt::Key key) -> QString {
-            QString seen;
-            QTimer::singleShot(0, [&] {
-                auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-                seen = u"%1|%2|%3%4%5"_s.arg(box->windowTitle(), box->text())
-                           .arg(box->icon() == QMessageBox::Question)
-                           .arg(box->standardButtons() == (QMessageBox::Yes | QMessageBox::No))
-                           .arg(box->standardButton(box->defaultButton()) == QMessageBox::Yes);
-                QTest::keyClick(box, key);
-            });
-            const bool question = !title.isEmpty();
-            const auto answer = m_services.showMessage(
-                u" 文字"_s, title, question ? Services::Buttons::YesNo : Services::Buttons::Ok,
-                question);
-            return seen + u'|' + QString::number(int(answer));
-        };
-        // title|text|question icon, Yes and No, Yes the default|the answer
-        QCOMPARE(ask({}, Qt::Key_Return), applicationTitle() + u"| 文字|000|0"_s);
-        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Return), u"覆盖确认| 文字|111|1"_s); // Yes
-        QCOMPARE(ask(u"覆盖确认"_s, Qt::Key_Escape), u"覆盖确认| 文字|111|2"_s); // No
-    }
-
-    // The layout grows with the font, so that no text is cut off: each
-    // control's text, measured in the control's font, fits the room its box
-    // leaves for it, with the desktop's font set before the window opens or
-    // changed while it is open.
+    // The layout grows with the font: each control's text, in the control's
+    // font, fits the room its box leaves, whether the desktop's font was set
+    // before the window opened or changed while it is open.
     void textFitsAtEveryFontSize_data()
     {
         QTest::addColumn<qreal>("points");
@@ -419,17 +489,13 @@ private slots:
             const QSizeF needs(metrics.horizontalAdvance(text), metrics.height());
             const QRect has = room(control);
             if (needs.width() > has.width() || needs.height() > has.height())
-                cut << u"%1 %2x%3 in %4x%5"_s.arg(QLatin1String(name))
-                           .arg(needs.width())
-                           .arg(needs.height())
-                           .arg(has.width())
-                           .arg(has.height());
+                cut << QString::asprintf("%s %gx%g in %dx%d", name, needs.width(), needs.height(),
+                                         has.width(), has.height());
         }
         // The help text wraps; its frame's title stays above it.
         auto *help = form.findChild<QLabel *>(u"Label3"_s);
         if (help->heightForWidth(help->width()) > help->height())
-            cut << u"Label3 %1 high in %2"_s.arg(help->heightForWidth(help->width()))
-                       .arg(help->height());
+            cut << u"Label3"_s;
         auto *frame = form.findChild<QGroupBox *>(u"Frame1"_s);
         QStyleOptionGroupBox option;
         option.initFrom(frame);
@@ -445,149 +511,6 @@ private slots:
             if (!form.rect().contains(control->geometry()))
                 cut << control->objectName() + u" outside the window"_s;
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(u", "_s)));
-    }
-
-    // What a screen reader says for each control the user meets, the
-    // progress bar included, which shows nothing but its bar.
-    void screenReaderNames()
-    {
-        MainForm form;
-        QStringList unnamed;
-        for (QWidget *control : form.findChildren<QWidget *>()) {
-            if (control->focusPolicy() == Qt::NoFocus && !qobject_cast<QProgressBar *>(control))
-                continue;
-            QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
-            if (accessible->text(QAccessible::Name).trimmed().isEmpty())
-                unnamed << control->objectName();
-        }
-        QCOMPARE(unnamed, QStringList());
-    }
-
-    // At once, even with another window open.
-    void exitButtonEndsTheProgram()
-    {
-        MainForm form;
-        form.show();
-        m_window.show();
-        QTimer::singleShot(0, form.findChild<QPushButton *>(u"Command4"_s), &QPushButton::click);
-        QTimer::singleShot(5000, [] { QCoreApplication::exit(99); }); // should it not end
-        QCOMPARE(QApplication::exec(), 0);
-        QVERIFY(!form.isVisible());
-    }
-
-    // Scripts saved by Linux editors end their lines with LF alone: the
-    // window converts them line by line, whatever their encoding.
-    void linuxSavedScripts_data()
-    {
-        QTest::addColumn<QByteArray>("source");
-        const QString script =
-            u"清晨的阳光照进小院\n孩子们在院子里奔跑\n\n傍晚时分炊烟升起来了\n"_s;
-        const auto marked = [&](QStringConverter::Encoding encoding) {
-            return QByteArray(
-                QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(script));
-        };
-        QTest::newRow("GBK") << gbkLines[0] + '\n' + gbkLines[1] + "\n\n" + gbkLines[2] + '\n';
-        QTest::newRow("UTF-8") << script.toUtf8();
-        QTest::newRow("UTF-8, marked") << marked(QStringConverter::Utf8);
-        QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE);
-        QTest::newRow("UTF-16 BE") << marked(QStringConverter::Utf16BE);
-    }
-    void linuxSavedScripts()
-    {
-        QFETCH(QByteArray, source);
-        TemporaryFolder folder;
-        QVERIFY(writeFile(u"脚本.txt"_s, source));
-        auto *chooser = new FakeFileChooser;
-        chooser->answer = folder.filePath(u"脚本.txt"_s);
-        MainForm form { std::unique_ptr<FileChooser>(chooser),
-                        std::make_unique<FakeFileChooser>() };
-        form.show();
-        QStringList seen;
-        QTimer closer;
-        connect(&closer, &QTimer::timeout, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                seen << box->text();
-                QTest::keyClick(box, Qt::Key_Return);
-            }
-        });
-        closer.start(10);
-        QTest::mouseClick(form.findChild<QWidget *>(u"Command1"_s), Qt::LeftButton);
-        QTest::mouseClick(form.findChild<QWidget *>(u"Command3"_s), Qt::LeftButton);
-        QCOMPARE(seen, QStringList { QString(6, u' ') + u"恭喜，恭喜！ 转换成功！"_s });
-        const QByteArray document = "1\r\n00:00:12,440 --> 00:00:15,440\r\n" + gbkLines[0]
-            + "\r\n\r\n2\r\n00:00:15,440 --> 00:00:18,440\r\n" + gbkLines[1]
-            + "\r\n\r\n3\r\n00:00:20,440 --> 00:00:23,440\r\n" + gbkLines[2] + "\r\n\r\n";
-        QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
-    }
-
-    // A source named on the command line, or one local file dropped on the
-    // window, is taken as the source chooser's answer; nothing else dropped is.
-    void sourceFromOutside_data()
-    {
-        QTest::addColumn<QString>("how"); // argument, or what a drag carries: urls or text
-        QTest::addColumn<QString>("given"); // file names, '|' between them
-        QTest::addColumn<bool>("taken");
-        // clang-format off
-        QTest::newRow("argument, relative") << u"argument"_s << u"片头 1.txt"_s << true;
-        QTest::newRow("drop, one file") << u"urls"_s << u"片头 1.txt"_s << true;
-        QTest::newRow("drop, two files") << u"urls"_s << u"片头 1.txt|片头 1.txt"_s << false;
-        QTest::newRow("drop, a folder") << u"urls"_s << u"子目录"_s << false;
-        QTest::newRow("drop, a web address") << u"urls"_s << u"https://captiloom.invalid/片头 1.txt"_s << false;
-        QTest::newRow("drop, text") << u"text"_s << u"片头 1.txt"_s << false;
-        // clang-format on
-    }
-    void sourceFromOutside()
-    {
-        QFETCH(QString, how);
-        QFETCH(QString, given);
-        TemporaryFolder folder;
-        QVERIFY(QDir().mkdir(u"子目录"_s));
-        QVERIFY(writeFile(u"片头 1.txt"_s, "\xd7\xd6\xc4\xbb\r\n"));
-        auto *commonDialog2 = new FakeFileChooser;
-        MainForm form { std::make_unique<FakeFileChooser>(),
-                        std::unique_ptr<FileChooser>(commonDialog2) };
-        auto *services = new RecordingServices;
-        form.setServices(std::unique_ptr<Services>(services));
-        commonDialog2->answer = u"成品.utf"_s; // chosen before, enabling its box
-        form.findChild<QPushButton *>(u"Command2"_s)->click();
-
-        bool accepted = false;
-        if (how == u"argument") {
-            form.takeSource(given);
-        } else {
-            QMimeData data;
-            QList<QUrl> urls;
-            for (const QString &name : given.split(u'|'))
-                urls << (name.contains(u"://") ? QUrl(name)
-                                               : QUrl::fromLocalFile(folder.filePath(name)));
-            how == u"urls" ? data.setUrls(urls) : data.setText(given);
-            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-            QApplication::sendEvent(&form, &enter);
-            QApplication::sendEvent(&form, &drop);
-            accepted = enter.isAccepted() && drop.isAccepted();
-        }
-        QFETCH(bool, taken);
-        const QString source = QDir::toNativeSeparators(folder.filePath(u"片头 1.txt"_s));
-        const QString output = QDir::toNativeSeparators(folder.filePath(u"片头 1(字幕).utf"_s));
-        const auto *text1 = form.findChild<QLineEdit *>(u"Text1"_s);
-        const auto *text2 = form.findChild<QLineEdit *>(u"Text2"_s);
-        const QStringList state { text1->text(), text2->text(), form.SourcePath(),
-                                  form.OutputPath(),
-                                  u"%1%2"_s.arg(text1->isEnabled()).arg(text2->isEnabled()) };
-        const QStringList expected = taken
-            ? QStringList { source, output, source, output, u"11"_s }
-            : QStringList {
-                  u"请选择需要转换的TXT文件"_s, u"成品.utf"_s, {}, u"成品.utf"_s, u"01"_s
-              };
-        QCOMPARE(state, expected);
-        if (how != u"argument")
-            QCOMPARE(accepted, taken);
-        if (taken) {
-            form.findChild<QPushButton *>(u"Command3"_s)->click();
-            QCOMPARE(services->messages, QStringList { shown::finished });
-            QVERIFY(QFile::exists(output));
-        }
     }
 };
 
