@@ -18,9 +18,8 @@
 
 using namespace captiloom::conversion;
 
-// Ends the suite with a message once a run has taken longer than any run
-// should: one that waits on a FIFO or a device would otherwise hang the suite
-// until ctest gives up on it, minutes later, without saying why.
+// Ends the suite, saying why, once a run waits on a FIFO or a device, instead
+// of hanging until ctest gives up on it minutes later.
 extern "C" void runBlocks(int)
 {
     const char message[] =
@@ -207,9 +206,6 @@ private slots:
         convert(source);
         QCOMPARE(m_services.calls.mid(m_services.calls.size() - end.count(u',') - 1).join(u','),
                  end);
-        QCOMPARE(
-            readFile(u"out.utf"_s).endsWith(block(32766, "04:33:16,940 --> 04:33:17,440", "a")),
-            end.startsWith(u"show"));
     }
 
     // Times that take a run many lines to reach, or more than a source may hold.

@@ -41,6 +41,8 @@ private slots:
         const QByteArray one = "00:00:12,440 --> 00:00:13,440", half = "00:00:12,440 --> 00:00:12,940";
         const QString out = u"out.utf"_s, done = overwrite + u'\n' + finished, stop = overwrite + u'\n' + unsavable + u"\nend"_s;
         QTest::newRow("GBK") << nihao + "\r\n\r\na" << 0ul << false << out << done << block(1, one, nihao) + block(2, "00:00:15,440 --> 00:00:15,940", "a");
+        // As Linux editors save it: LF ends the lines.
+        QTest::newRow("GBK, LF only") << nihao + "\n\na\n" << 0ul << false << out << done << block(1, one, nihao) + block(2, "00:00:15,440 --> 00:00:15,940", "a");
         // A lead byte without its second byte is a character of its own.
         QTest::newRow("lead byte before CR, before ASCII") << QByteArray("\xC4\r\n\x81\x30\x81\x30\x81\x30") << 0ul << false << out << done
             << block(1, half, "\xC4") + block(2, "00:00:12,940 --> 00:00:14,940", "\x81\x30\x81\x30\x81\x30");

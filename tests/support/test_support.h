@@ -71,7 +71,7 @@ inline QByteArray block(qint64 number, const QByteArray &times, const QByteArray
     return QByteArray::number(number) + "\r\n" + times + "\r\n" + text + "\r\n\r\n";
 }
 
-// A text as saved with a byte order mark.
+// A text as saved with a byte-order mark.
 inline QByteArray marked(QStringConverter::Encoding encoding, const QString &text)
 {
     return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
@@ -101,7 +101,8 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// A new temporary folder, which relative paths start from.
+// A new temporary folder, which relative paths start from while it exists
+// (Windows keeps the current folder from being removed).
 class TemporaryFolder : public QTemporaryDir
 {
 public:
@@ -110,7 +111,6 @@ public:
     {
         QDir::setCurrent(path());
     }
-    // Windows keeps the current folder from being removed.
     ~TemporaryFolder() { QDir::setCurrent(QDir::rootPath()); }
     // Everything in it, hidden files and FIFOs included.
     QStringList entries() const
