@@ -83,6 +83,7 @@ private slots:
         QTest::newRow("C unreadable") << en << QString() << QStringList { u"--convert"_s, u"unreadable.txt"_s } << 1 << QString() << u"unreadable.txt: cannot open the file: Permission denied\n"_s << QStringList() << false;
         QTest::newRow("zh full disk") << zh << fullDisk << QStringList { u"--convert"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: 无法写入文件 %F/good(字幕).utf：设备中已没有剩余空间\n"_s << QStringList() << false;
         QTest::newRow("C full disk") << en << fullDisk << QStringList { u"--convert"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: cannot write %F/good(字幕).utf: No space left on device\n"_s << QStringList() << false;
+        QTest::newRow("C missing") << en << QString() << QStringList { u"--convert"_s, u"missing.txt"_s } << 1 << QString() << u"missing.txt: source file not found\n"_s << QStringList() << true;
         QTest::newRow("zh no file") << zh << QString() << QStringList { u"--convert"_s } << 2 << QString() << u"captiloom: --convert 需要至少一个文件\n"_s + usageZh + hintZh << QStringList() << true;
         QTest::newRow("C two for the window") << en << QString() << QStringList { u"good.txt"_s, u"long.txt"_s } << 2 << QString() << u"captiloom: the window takes one file at a time; to convert several, use --convert\n"_s + usageEn + hintEn << QStringList() << true;
         QTest::newRow("zh unknown") << zh << QString() << QStringList { u"-x"_s, u"--convert"_s, u"good.txt"_s } << 2 << QString() << u"captiloom: 未知选项：-x\n"_s + usageZh + hintZh << QStringList() << true;
