@@ -54,7 +54,7 @@ QString unreachableDisplayLine()
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return true;
-    for (int i = 1; i < argc; ++i) {
+    for (int i = 1; i + 1 < argc; ++i) {
         for (const char *option : { "-platform", "--platform", "-display", "--display" }) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
