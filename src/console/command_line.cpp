@@ -47,7 +47,7 @@ struct Parser
                       u"给出一个文件时，窗口打开后即已选好它作为源文件。",
                       u"Turns a text of narration lines into a timed subtitle file.\n"
                       u"Given a file, the window opens with it chosen as the source."));
-        parser.addOptions({ help, version, convert, overwrite });
+        parser.addOptions({ help, version, convert, overwrite, srt });
     }
 
     QCommandLineParser parser;
@@ -65,6 +65,13 @@ struct Parser
         localized(u"与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。",
                   u"With --convert: replaces subtitle files that exist (kept otherwise).")
     };
+    const QCommandLineOption srt {
+        u"srt"_s,
+        localized(u"与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，"
+                  u"供 ffmpeg、Kdenlive、Shotcut 等软件导入。",
+                  u"With --convert: writes name(字幕).srt in UTF-8 instead, for ffmpeg, "
+                  u"Kdenlive, Shotcut and other editors.")
+    };
 };
 
 QString unknownOptions(const QStringList &names)
@@ -78,9 +85,9 @@ QString unknownOptions(const QStringList &names)
 QString usageLine()
 {
     return localized(u"用法：captiloom [选项] [文件…]\n"
-                     u"　　　captiloom --convert [--overwrite] 文件…",
+                     u"　　　captiloom --convert [--overwrite] [--srt] 文件…",
                      u"Usage: captiloom [options] [file]\n"
-                     u"       captiloom --convert [--overwrite] file...");
+                     u"       captiloom --convert [--overwrite] [--srt] file...");
 }
 
 // Qt's help with the usage line above in place of its own, which would name
@@ -130,6 +137,7 @@ CommandLine parseCommandLine(const QStringList &arguments)
     }
     line.files = parser.parser.positionalArguments();
     line.overwrite = parser.parser.isSet(parser.overwrite);
+    line.srt = parser.parser.isSet(parser.srt);
     if (parser.parser.isSet(parser.help)) {
         line.action = Action::Help;
     } else if (parser.parser.isSet(parser.version)) {
@@ -141,10 +149,10 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.error =
                 localized(u"--convert 需要至少一个文件", u"--convert needs at least one file");
         }
-    } else if (line.overwrite) {
+    } else if (line.overwrite || line.srt) {
         line.action = Action::UsageError;
-        line.error = localized(u"--overwrite 只能与 --convert 一起使用",
-                               u"--overwrite goes only with --convert");
+        line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
+                         .arg(line.overwrite ? u"--overwrite"_s : u"--srt"_s);
     } else if (line.files.size() > 1) {
         line.action = Action::UsageError;
         line.error = localized(u"窗口一次只能打开一个文件；要转换多个文件，请用 --convert",
@@ -167,7 +175,9 @@ int runWithoutWindow(const CommandLine &commandLine)
         writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION_MARK ""_s);
         return 0;
     case Action::Convert:
-        return convertFiles(commandLine.files, commandLine.overwrite);
+        return convertFiles(commandLine.files, commandLine.overwrite,
+                            commandLine.srt ? conversion::DocumentFormat::Srt
+                                            : conversion::DocumentFormat::Utf);
     case Action::UsageError:
     case Action::Window:
         break;

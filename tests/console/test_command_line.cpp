@@ -14,6 +14,8 @@ const QByteArray goodSource =
     "\xb5\xda\xd2\xbb\xd0\xd0\r\n\r\n\xb5\xda\xb6\xfe\xd0\xd0 Reelvane\r\n";
 const QByteArray expected = block(1, "00:00:12,440 --> 00:00:13,440", "\xb5\xda\xd2\xbb\xd0\xd0")
     + block(2, "00:00:15,440 --> 00:00:18,440", "\xb5\xda\xb6\xfe\xd0\xd0 Reelvane");
+const QByteArray expectedSrt = u"1\n00:00:12,440 --> 00:00:13,440\n第一行\n\n"
+                               u"2\n00:00:15,440 --> 00:00:18,440\n第二行 Reelvane\n\n"_s.toUtf8();
 
 } // namespace
 
@@ -72,6 +74,9 @@ private slots:
         // The same file twice is converted once; a file the batch writes is no source.
         QTest::newRow("twice, and an output") << QStringList { u"--convert"_s, u"good(字幕).utf"_s, u"good.txt"_s, u"./good.txt"_s } << QString() << 1
             << QStringList { u"good(字幕).utf: "_s, u"good.txt: "_s + ok, u"./good.txt: "_s } << QStringList { u"good(字幕).utf"_s };
+        QTest::newRow("SRT files") << QStringList { u"--convert"_s, u"--srt"_s, u"good.txt"_s, u"子 目录/片头.txt"_s } << QString() << 0
+            << QStringList { u"good.txt: "_s + ok, u"子 目录/片头.txt: "_s + ok } << QStringList { u"good(字幕).srt"_s, u"子 目录/片头(字幕).srt"_s };
+        QTest::newRow("--srt without --convert") << QStringList { u"--srt"_s, u"good.txt"_s } << QString() << 2 << QStringList() << QStringList();
         QTest::newRow("no file to convert") << QStringList { u"--convert"_s } << QString() << 2 << QStringList() << QStringList();
         QTest::newRow("two files for the window") << QStringList { u"good.txt"_s, u"long.txt"_s } << QString() << 2 << QStringList() << QStringList();
         // clang-format on
@@ -101,11 +106,12 @@ private slots:
         // Nothing written for a bad source, and an old output kept unless replaced.
         QFETCH(QStringList, written);
         const bool oldKept = !oldOutput.isEmpty() && written.isEmpty();
+        const QStringList patterns { u"*.utf"_s, u"*.srt"_s };
         const QStringList outputs =
-            QDir().entryList({ u"*.utf"_s }) + QDir(u"子 目录"_s).entryList({ u"*.utf"_s });
+            QDir().entryList(patterns) + QDir(u"子 目录"_s).entryList(patterns);
         QCOMPARE(outputs.size(), written.size() + oldKept);
         for (const QString &output : written)
-            QCOMPARE(readFile(output), expected);
+            QCOMPARE(readFile(output), output.endsWith(u".srt") ? expectedSrt : expected);
         if (oldKept)
             QCOMPARE(readFile(u"good(字幕).utf"_s), oldOutput.toUtf8());
     }
