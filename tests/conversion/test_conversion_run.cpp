@@ -179,7 +179,8 @@ private slots:
         QTest::newRow("UTF-16, U+FEFF starting a line") << marked(QStringConverter::Utf16BE, u"字\r\n\uFEFF"_s) << unsavable.arg(2).arg(u"\uFEFF"_s) << QByteArray();
         // clang-format on
     }
-    void sources() { checkRun(u"out.utf"_s); }
+    // A name that holds ".srt" without ending in it is a .utf file all the same.
+    void sources() { checkRun(u"out.srt.utf"_s); }
 
     // An SRT file: the same blocks, the text in UTF-8, every line ended by LF.
     // Any character goes; bytes that form none stop the run.
