@@ -58,13 +58,13 @@ QString refusal(const Job &job, const Job *writer)
 
 } // namespace
 
-int convertFiles(const QStringList &sources, bool overwrite)
+int convertFiles(const QStringList &sources, bool overwrite, conversion::DocumentFormat format)
 {
     QList<Job> jobs;
     QHash<QString, qsizetype> writers; // each output's place, and whose it is
     for (const QString &name : sources) {
         const QString source = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
-        const QString output = conversion::DeriveOutputPath(source);
+        const QString output = conversion::DeriveOutputPath(source, format);
         jobs.append({ name, source, output, place(source) });
         // A source that is its own output is refused by its run, writing nothing.
         if (const QString written = place(output);

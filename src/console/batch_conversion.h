@@ -1,5 +1,7 @@
 #pragma once
 
+#include "subtitle_document.h"
+
 #include <QStringList>
 
 namespace captiloom::console {
@@ -10,6 +12,7 @@ namespace captiloom::console {
 // the code page cannot hold, a file error) stops only itself. An existing
 // output is kept unless `overwrite`. Returns the exit status: 0 when every
 // source was converted, 1 otherwise.
-int convertFiles(const QStringList &sources, bool overwrite);
+int convertFiles(const QStringList &sources, bool overwrite,
+                 conversion::DocumentFormat format = conversion::DocumentFormat::Utf);
 
 } // namespace captiloom::console

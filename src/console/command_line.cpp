@@ -14,7 +14,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Key { Help, Version, Convert, Overwrite, Display, Platform };
+enum class Key { Help, Version, Convert, Overwrite, Srt, Display, Platform };
 
 // Every option, one row each. A `windowless` option alone asks for something
 // that needs no window, and is looked for before any application exists so
@@ -43,6 +43,12 @@ constexpr OptionRow optionTable[] = {
       { "overwrite" },
       u"与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。",
       u"With --convert: replaces subtitle files that exist (kept otherwise)." },
+    { Key::Srt,
+      { "srt" },
+      u"与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，"
+      u"供 ffmpeg、Kdenlive、Shotcut 等软件导入。",
+      u"With --convert: writes name(字幕).srt in UTF-8 instead, for ffmpeg, "
+      u"Kdenlive, Shotcut and other editors." },
     { Key::Display, { "display" }, nullptr, nullptr, false, u"display" },
     { Key::Platform, { "platform" }, nullptr, nullptr, false, u"platform" },
 };
@@ -106,9 +112,9 @@ QString unknownOptions(const QStringList &names, const QStringList &arguments)
 QString usageLine()
 {
     return localized(u"用法：captiloom [选项] [文件]\n"
-                     u"　　　captiloom --convert [--overwrite] 文件…",
+                     u"　　　captiloom --convert [--overwrite] [--srt] 文件…",
                      u"Usage: captiloom [options] [file]\n"
-                     u"       captiloom --convert [--overwrite] file...");
+                     u"       captiloom --convert [--overwrite] [--srt] file...");
 }
 
 // Qt's help with the usage line above in place of its own, which would name
@@ -161,6 +167,7 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
     }
     line.files = parser.parser.positionalArguments();
     line.overwrite = parser.isSet(Key::Overwrite);
+    line.srt = parser.isSet(Key::Srt);
     if (parser.isSet(Key::Help)) {
         line.action = Action::Help;
     } else if (parser.isSet(Key::Version)) {
@@ -172,10 +179,10 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
             line.error =
                 localized(u"--convert 需要至少一个文件", u"--convert needs at least one file");
         }
-    } else if (line.overwrite) {
+    } else if (line.overwrite || line.srt) {
         line.action = Action::UsageError;
-        line.error = localized(u"--overwrite 只能与 --convert 一起使用",
-                               u"--overwrite goes only with --convert");
+        line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
+                         .arg(line.overwrite ? u"--overwrite"_s : u"--srt"_s);
     } else if (line.files.size() > 1) {
         line.action = Action::UsageError;
         line.error = localized(u"窗口一次只能打开一个文件；要转换多个文件，请用 --convert",
@@ -196,7 +203,9 @@ int runWithoutWindow(const CommandLine &commandLine)
         writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION ""_s);
         return 0;
     case Action::Convert:
-        return convertFiles(commandLine.files, commandLine.overwrite);
+        return convertFiles(commandLine.files, commandLine.overwrite,
+                            commandLine.srt ? conversion::DocumentFormat::Srt
+                                            : conversion::DocumentFormat::Utf);
     case Action::UsageError:
     case Action::Window:
         break;

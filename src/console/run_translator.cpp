@@ -37,6 +37,9 @@ constexpr Words table[] = {
     { texts::unsavable, u"第%1行含有无法保存的字符“%2”。请修改后再试！",
       u"line %1 holds the character \"%2\", which the output cannot store; change it, then "
       u"try again" },
+    { texts::undecodable, u"第%1行含有无法识别的字节，不能写入SRT文件。请修改后再试！",
+      u"line %1 holds bytes that form no character, which an SRT file cannot take; change "
+      u"it, then try again" },
     { texts::cannotOpen, u"无法打开文件：%2", u"cannot open the file: %2" },
     { texts::cannotRead, u"无法读取文件：%2", u"cannot read the file: %2" },
     { texts::cannotWrite, u"无法写入文件 %1：%2", u"cannot write %1: %2" },

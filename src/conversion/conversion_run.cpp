@@ -55,6 +55,13 @@ QString unsavableText(qint64 line, char32_t character)
         .arg(QStringView(QChar::fromUcs4(character)).toString());
 }
 
+// Bytes that UTF-8 cannot carry as they are: the source is most likely in
+// another encoding than the code page.
+QString undecodableText(qint64 line)
+{
+    return said(texts::undecodable).arg(line);
+}
+
 class ConversionRun
 {
 public:
@@ -62,6 +69,7 @@ public:
         : m_sourcePath(std::move(sourcePath))
         , m_outputPath(std::move(outputPath))
         , m_services(services)
+        , m_format(formatOf(m_outputPath))
     { }
 
     void run();
@@ -79,6 +87,7 @@ private:
     const QString m_sourcePath;
     const QString m_outputPath;
     Services &m_services;
+    const DocumentFormat m_format;
     qint16 LineCount = 0;
     qint64 m_sourceBytes = 0;
 };
@@ -152,8 +161,8 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
     // The document holds each text line, no longer than the source nor than
     // the longest line in a code page of up to four bytes a character, and
     // about 45 bytes more per block.
-    DocumentWriter document(std::min<qint64>(m_sourceBytes, LineCount * longestLine * 4)
-                            + LineCount * 48);
+    DocumentWriter document(
+        std::min<qint64>(m_sourceBytes, LineCount * longestLine * 4) + LineCount * 48, m_format);
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
     ClockPair start { firstStartTime, firstStartMs };
@@ -175,7 +184,12 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
             stopAtLine(tooLongText(lineNumber));
             return false;
         }
-        if (line.unsavable) {
+        // UTF-8 holds every character, but not bytes that form none.
+        if (m_format == DocumentFormat::Srt && line.undecodable) {
+            stopAtLine(undecodableText(lineNumber));
+            return false;
+        }
+        if (m_format == DocumentFormat::Utf && line.unsavable) {
             stopAtLine(unsavableText(lineNumber, *line.unsavable));
             return false;
         }
@@ -211,7 +225,9 @@ void ConversionRun::run()
     {
         // Open for both passes, so that a source deleted or replaced in
         // between is still read whole; closed before the output is written.
-        SourceText source(m_sourcePath);
+        SourceText source(m_sourcePath,
+                          m_format == DocumentFormat::Srt ? SourceText::Output::Utf8
+                                                          : SourceText::Output::CodePage);
         if (!source.open()) {
             fail(said(texts::cannotOpen, shown(m_sourcePath), source.errorString()));
             return;

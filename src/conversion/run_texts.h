@@ -23,6 +23,7 @@ inline constexpr char finished[] = "      恭喜，恭喜！ 转换成功！"; /
 // %1: the line number; %2: the character.
 inline constexpr char tooLong[] = "第%1行太长。一般每行不超过20字。请修改后再试！";
 inline constexpr char unsavable[] = "第%1行含有无法保存的字符“%2”。请修改后再试！";
+inline constexpr char undecodable[] = "第%1行含有无法识别的字节，不能写入SRT文件。请修改后再试！";
 // %1: the file, if named; %2: the system's reason.
 inline constexpr char cannotOpen[] = "无法打开文件 %1：%2";
 inline constexpr char cannotRead[] = "无法读取文件 %1：%2";

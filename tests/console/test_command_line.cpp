@@ -14,21 +14,25 @@ const QByteArray goodSource =
     "\xb5\xda\xd2\xbb\xd0\xd0\r\n\r\n\xb5\xda\xb6\xfe\xd0\xd0 Reelvane\r\n";
 const QByteArray expected = block(1, "00:00:12,440 --> 00:00:13,440", "\xb5\xda\xd2\xbb\xd0\xd0")
     + block(2, "00:00:15,440 --> 00:00:18,440", "\xb5\xda\xb6\xfe\xd0\xd0 Reelvane");
+const QByteArray expectedSrt = u"1\n00:00:12,440 --> 00:00:13,440\n第一行\n\n"
+                               u"2\n00:00:15,440 --> 00:00:18,440\n第二行 Reelvane\n\n"_s.toUtf8();
 const QByteArray oldOutput = "old";
 
 // clang-format off
-const QString usageZh = u"用法：captiloom [选项] [文件]\n　　　captiloom --convert [--overwrite] 文件…\n"_s;
-const QString usageEn = u"Usage: captiloom [options] [file]\n       captiloom --convert [--overwrite] file...\n"_s;
+const QString usageZh = u"用法：captiloom [选项] [文件]\n　　　captiloom --convert [--overwrite] [--srt] 文件…\n"_s;
+const QString usageEn = u"Usage: captiloom [options] [file]\n       captiloom --convert [--overwrite] [--srt] file...\n"_s;
 const QString hintZh = u"“captiloom --help”列出全部选项。\n"_s;
 const QString hintEn = u"\"captiloom --help\" lists every option.\n"_s;
 const QString helpZh = usageZh + u"把逐行书写的解说文字转换成带时间的字幕文件。\n给出一个文件时，窗口打开后即已选好它作为源文件。\n\n选项：\n"
     u"  -h, -?, --help  显示本帮助。\n  -v, --version   显示版本号。\n"
     u"  --convert       不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。\n"
-    u"  --overwrite     与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。\n"_s;
+    u"  --overwrite     与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。\n"
+    u"  --srt           与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，供\n                  ffmpeg、Kdenlive、Shotcut 等软件导入。\n"_s;
 const QString helpEn = usageEn + u"Turns a text of narration lines into a timed subtitle file.\nGiven a file, the window opens with it chosen as the source.\n\nOptions:\n"
     u"  -h, -?, --help  Shows this help.\n  -v, --version   Shows the version.\n"
     u"  --convert       Converts each name.txt, in order, to name(字幕).utf without a\n                  window.\n"
-    u"  --overwrite     With --convert: replaces subtitle files that exist (kept\n                  otherwise).\n"_s;
+    u"  --overwrite     With --convert: replaces subtitle files that exist (kept\n                  otherwise).\n"
+    u"  --srt           With --convert: writes name(字幕).srt in UTF-8 instead, for\n                  ffmpeg, Kdenlive, Shotcut and other editors.\n"_s;
 const QString noDesktopZh = u"captiloom: 没有可以显示窗口的图形桌面（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。请在桌面会话中启动；若不需要窗口，可以这样转换文件：captiloom --convert 文件…\n"_s;
 const QString noDisplayEn = u"captiloom: cannot open a window on display \":99\": it cannot be reached, or Qt's window system plugin is missing (Debian packages qt6-qpa-plugins and libxcb-cursor0). To convert without a window: captiloom --convert FILE...\n"_s;
 // clang-format on
@@ -77,6 +81,8 @@ private slots:
         QTest::newRow("zh full disk") << zh << fullDisk << QStringList { u"--convert"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: 无法写入文件 %F/good(字幕).utf：设备中已没有剩余空间\n"_s << QStringList() << false;
         QTest::newRow("C full disk") << en << fullDisk << QStringList { u"--convert"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: cannot write %F/good(字幕).utf: No space left on device\n"_s << QStringList() << false;
         QTest::newRow("C missing") << en << QString() << QStringList { u"--convert"_s, u"missing.txt"_s } << 1 << QString() << u"missing.txt: source file not found\n"_s << QStringList() << true;
+        QTest::newRow("zh SRT files") << zh << QString() << QStringList { u"--convert"_s, u"--srt"_s, u"good.txt"_s, u"子 目录/片头.txt"_s } << 0 << QString() << u"good.txt: 转换成功，已写入 %F/good(字幕).srt\n子 目录/片头.txt: 转换成功，已写入 %F/子 目录/片头(字幕).srt\n共 2 个文件：已转换 2 个，字幕文件已存在而跳过 0 个，未能转换 0 个\n"_s << QStringList { u"good(字幕).srt"_s, u"子 目录/片头(字幕).srt"_s } << true;
+        QTest::newRow("C --srt alone") << en << QString() << QStringList { u"--srt"_s, u"good.txt"_s } << 2 << QString() << u"captiloom: --srt goes only with --convert\n"_s + usageEn + hintEn << QStringList() << true;
         QTest::newRow("zh no file") << zh << QString() << QStringList { u"--convert"_s } << 2 << QString() << u"captiloom: --convert 需要至少一个文件\n"_s + usageZh + hintZh << QStringList() << true;
         QTest::newRow("C two for the window") << en << QString() << QStringList { u"good.txt"_s, u"long.txt"_s } << 2 << QString() << u"captiloom: the window takes one file at a time; to convert several, use --convert\n"_s + usageEn + hintEn << QStringList() << true;
         QTest::newRow("zh unknown") << zh << QString() << QStringList { u"-x"_s, u"--convert"_s, u"good.txt"_s } << 2 << QString() << u"captiloom: 未知选项：-x\n"_s + usageZh + hintZh << QStringList() << true;
@@ -149,7 +155,8 @@ private slots:
         QFETCH(QStringList, written);
         QStringList outputs;
         for (const QString &place : { u"."_s, u"子 目录"_s }) {
-            for (const QString &name : QDir(place).entryList({ u"*.utf"_s }, QDir::Files))
+            for (const QString &name :
+                 QDir(place).entryList({ u"*.utf"_s, u"*.srt"_s }, QDir::Files))
                 outputs << QDir::cleanPath(place + u'/' + name);
         }
         QStringList all = written;
@@ -159,7 +166,10 @@ private slots:
         all.sort();
         QCOMPARE(outputs, all);
         for (const QString &output : outputs)
-            QCOMPARE(readFile(output), written.contains(output) ? expected : oldOutput);
+            QCOMPARE(readFile(output),
+                     !written.contains(output)      ? oldOutput
+                         : output.endsWith(u".srt") ? expectedSrt
+                                                    : expected);
     }
 };
 
