@@ -88,7 +88,14 @@ struct Parser
         parser.addOptions(options);
     }
 
-    bool isSet(Key key) const { return parser.isSet(options[qsizetype(key)]); }
+    bool isSet(Key key) const
+    {
+        for (qsizetype row = 0; row < options.size(); ++row) {
+            if (optionTable[row].key == key)
+                return parser.isSet(options[row]);
+        }
+        return false;
+    }
 
     QCommandLineParser parser;
     QList<QCommandLineOption> options; // in the order of optionTable
