@@ -58,24 +58,7 @@ if(UNIX AND NOT APPLE)
     # The user guide, one HTML page with its pictures inside, where both
     # manual pages say it is; the package set of scripts/install-dependencies
     # has pandoc, so every package carries it.
-    find_program(CAPTILOOM_PANDOC pandoc)
-    if(CAPTILOOM_PANDOC)
-        set(guideHtml ${PROJECT_BINARY_DIR}/guide.html)
-        file(GLOB guideImages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png
-             ${PROJECT_SOURCE_DIR}/docs/images/*.png)
-        add_custom_command(OUTPUT ${guideHtml}
-            COMMAND ${CAPTILOOM_PANDOC} --standalone --self-contained --quiet
-                    --metadata lang=zh-CN --css ${PROJECT_SOURCE_DIR}/data/windows/guide.css
-                    --resource-path ${PROJECT_SOURCE_DIR}/docs
-                    -o ${guideHtml} ${PROJECT_SOURCE_DIR}/docs/guide.md
-            DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide.md ${PROJECT_SOURCE_DIR}/data/windows/guide.css
-                    ${guideImages}
-            VERBATIM)
-        add_custom_target(captiloom_guide ALL DEPENDS ${guideHtml})
-        install(FILES ${guideHtml} DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/captiloom)
-    else()
-        message(STATUS "No pandoc: the user guide is left out of the installation")
-    endif()
+    captiloom_add_guide(${CMAKE_INSTALL_DATADIR}/doc/captiloom)
 
     # A package whose version is not the changelog's latest entry is one that
     # lintian and apt's changelog view both get wrong.
