@@ -58,13 +58,13 @@ QString refusal(const Job &job, const Job *writer)
 
 } // namespace
 
-int convertFiles(const QStringList &sources, bool overwrite)
+int convertFiles(const QStringList &sources, bool overwrite, conversion::DocumentFormat format)
 {
     QList<Job> jobs;
     QHash<QString, qsizetype> writers; // each output's place, and whose it is
     for (const QString &name : sources) {
         const QString source = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
-        const QString output = conversion::DeriveOutputPath(source);
+        const QString output = conversion::DeriveOutputPath(source, format);
         jobs.append({ name, source, output, place(source) });
         // A source that is its own output is refused by its run, writing nothing.
         if (const QString written = place(output);
@@ -72,7 +72,9 @@ int convertFiles(const QStringList &sources, bool overwrite)
             writers.insert(written, jobs.size() - 1);
     }
 
-    int status = 0;
+    qsizetype converted = 0;
+    qsizetype kept = 0;
+    qsizetype failed = 0;
     QHash<QString, qsizetype> seen; // each source's place, and where it came first
     for (qsizetype index = 0; index < jobs.size(); ++index) {
         const Job &job = jobs[index];
@@ -90,15 +92,26 @@ int convertFiles(const QStringList &sources, bool overwrite)
         if (const QString why = refusal(job, writer == index ? nullptr : &jobs[writer]);
             !why.isEmpty()) {
             writeLine(Stream::Error, job.name + u": " + why);
-            status = 1;
+            ++failed;
             continue;
         }
         ConsoleServices services(job.name, job.output, overwrite);
         conversion::RunConversion(job.source, job.output, services);
-        if (!services.converted())
-            status = 1;
+        ++(services.converted() ? converted : services.kept() ? kept : failed);
     }
-    return status;
+    // A batch of many is summed up, so that its end says whether to look back.
+    if (sources.size() > 1) {
+        writeLine(
+            Stream::Error,
+            localized(u"共 %1 个文件：已转换 %2 个，字幕文件已存在而跳过 %3 个，未能转换 %4 个",
+                      u"converted %2 of %1, skipped %3 whose subtitle file exists, "
+                      u"not converted %4")
+                .arg(converted + kept + failed)
+                .arg(converted)
+                .arg(kept)
+                .arg(failed));
+    }
+    return converted == seen.size() ? 0 : 1;
 }
 
 } // namespace captiloom::console

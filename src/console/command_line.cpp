@@ -4,9 +4,8 @@
 #include "terminal.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QTranslator>
 
+#include <algorithm>
 #include <cstring>
 
 namespace captiloom::console {
@@ -15,26 +14,47 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The few words of Qt's command-line parser that its help shows, in Chinese
-// whether or not Qt's own translations are installed.
-class ParserTranslator : public QTranslator
+enum class Key { Help, Version, Convert, Overwrite, Srt, Display, Platform };
+
+// Every option, one row each. A `windowless` option alone asks for something
+// that needs no window, and is looked for before any application exists so
+// that it starts no window system. An option with a `value` and no help text
+// is one of Qt's window options: QApplication takes it out of the arguments,
+// and without a window it is accepted and has no effect.
+struct OptionRow
 {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        static constexpr std::pair<const char *, QStringView> texts[] = {
-            { "Options:", u"选项：" },
-        };
-        if (std::strcmp(context, "QCommandLineParser") != 0)
-            return {};
-        for (const auto &[english, chinese] : texts) {
-            if (std::strcmp(sourceText, english) == 0)
-                return chinese.toString();
-        }
-        return {};
-    }
-    bool isEmpty() const override { return false; }
+    Key key;
+    const char *names[3];
+    const char16_t *chinese;
+    const char16_t *english;
+    bool windowless = false;
+    const char16_t *value = nullptr;
 };
+
+constexpr OptionRow optionTable[] = {
+    { Key::Help, { "h", "?", "help" }, u"显示本帮助。", u"Shows this help.", true },
+    { Key::Version, { "v", "version" }, u"显示版本号。", u"Shows the version.", true },
+    { Key::Convert,
+      { "convert" },
+      u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
+      u"Converts each name.txt, in order, to name(字幕).utf without a window.",
+      true },
+    { Key::Overwrite,
+      { "overwrite" },
+      u"与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。",
+      u"With --convert: replaces subtitle files that exist (kept otherwise)." },
+    { Key::Srt,
+      { "srt" },
+      u"与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，"
+      u"供 ffmpeg、Kdenlive、Shotcut 等软件导入。",
+      u"With --convert: writes name(字幕).srt in UTF-8 instead, for ffmpeg, "
+      u"Kdenlive, Shotcut and other editors." },
+    { Key::Display, { "display" }, nullptr, nullptr, false, u"display" },
+    { Key::Platform, { "platform" }, nullptr, nullptr, false, u"platform" },
+};
+
+// Windows users ask for help so.
+constexpr char windowsHelp[] = "/?";
 
 struct Parser
 {
@@ -47,40 +67,61 @@ struct Parser
                       u"给出一个文件时，窗口打开后即已选好它作为源文件。",
                       u"Turns a text of narration lines into a timed subtitle file.\n"
                       u"Given a file, the window opens with it chosen as the source."));
-        parser.addOptions({ help, version, convert, overwrite });
+        // -version and -help, as Qt's own options are written, are words,
+        // not runs of one-letter options.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const OptionRow &row : optionTable) {
+            QStringList names;
+            for (const char *name : row.names) {
+                if (name)
+                    names << QString::fromLatin1(name);
+            }
+            QCommandLineOption option(names);
+            if (row.chinese)
+                option.setDescription(localized(row.chinese, row.english));
+            else
+                option.setFlags(QCommandLineOption::HiddenFromHelp);
+            if (row.value)
+                option.setValueName(QString::fromUtf16(row.value));
+            options.append(option);
+        }
+        parser.addOptions(options);
+    }
+
+    bool isSet(Key key) const
+    {
+        for (qsizetype row = 0; row < options.size(); ++row) {
+            if (optionTable[row].key == key)
+                return parser.isSet(options[row]);
+        }
+        return false;
     }
 
     QCommandLineParser parser;
-    const QCommandLineOption help { { u"h"_s, u"?"_s, u"help"_s },
-                                    localized(u"显示本帮助。", u"Shows this help.") };
-    const QCommandLineOption version { { u"v"_s, u"version"_s },
-                                       localized(u"显示版本号。", u"Shows the version.") };
-    const QCommandLineOption convert {
-        u"convert"_s,
-        localized(u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
-                  u"Converts each name.txt, in order, to name(字幕).utf without a window.")
-    };
-    const QCommandLineOption overwrite {
-        u"overwrite"_s,
-        localized(u"与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。",
-                  u"With --convert: replaces subtitle files that exist (kept otherwise).")
-    };
+    QList<QCommandLineOption> options; // in the order of optionTable
 };
 
-QString unknownOptions(const QStringList &names)
+// Each unknown option as the user wrote it, with one dash or two.
+QString unknownOptions(const QStringList &names, const QStringList &arguments)
 {
     QStringList shown;
-    for (const QString &name : names)
-        shown << (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+    for (const QString &name : names) {
+        const QString single = u'-' + name;
+        const bool oneDash =
+            std::any_of(arguments.cbegin(), arguments.cend(), [&](const QString &a) {
+                return a == single || a.startsWith(single + u'=');
+            });
+        shown << (oneDash ? single : u"--"_s + name);
+    }
     return localized(u"未知选项：%1", u"unknown option: %1").arg(shown.join(u", "));
 }
 
 QString usageLine()
 {
-    return localized(u"用法：captiloom [选项] [文件…]\n"
-                     u"　　　captiloom --convert [--overwrite] 文件…",
+    return localized(u"用法：captiloom [选项] [文件]\n"
+                     u"　　　captiloom --convert [--overwrite] [--srt] 文件…",
                      u"Usage: captiloom [options] [file]\n"
-                     u"       captiloom --convert [--overwrite] file...");
+                     u"       captiloom --convert [--overwrite] [--srt] file...");
 }
 
 // Qt's help with the usage line above in place of its own, which would name
@@ -90,61 +131,65 @@ QString helpText(const Parser &parser)
     return usageLine() + u'\n' + parser.parser.helpText().section(u'\n', 1).trimmed();
 }
 
-void installParserTranslation()
-{
-    static bool installed = false;
-    if (installed || !userReadsChinese())
-        return;
-    installed = true;
-    auto *translator = new ParserTranslator;
-    translator->setParent(QCoreApplication::instance());
-    QCoreApplication::installTranslator(translator);
-}
-
 } // namespace
 
 bool needsNoWindow(int argc, char **argv)
 {
-    static constexpr const char *options[] = {
-        "--convert", "--help", "-h", "-?", "--version", "-v"
-    };
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        for (const char *option : options) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
+        if (std::strcmp(argv[i], windowsHelp) == 0)
+            return true;
+        const char *name = argv[i];
+        if (*name++ != '-')
+            continue;
+        if (*name == '-')
+            ++name;
+        for (const OptionRow &row : optionTable) {
+            for (const char *option : row.names) {
+                if (row.windowless && option && std::strcmp(name, option) == 0)
+                    return true;
+            }
         }
     }
     return false;
 }
 
-CommandLine parseCommandLine(const QStringList &arguments)
+CommandLine parseCommandLine(const QStringList &givenArguments)
 {
     using Action = CommandLine::Action;
+    QStringList arguments = givenArguments;
+    for (QString &argument : arguments) {
+        if (argument == u"--")
+            break;
+        if (argument == QLatin1StringView(windowsHelp))
+            argument = u"--help"_s;
+    }
     CommandLine line;
     Parser parser;
     if (!parser.parser.parse(arguments)) {
         line.action = Action::UsageError;
         const QStringList unknown = parser.parser.unknownOptionNames();
-        line.error = unknown.isEmpty() ? parser.parser.errorText() : unknownOptions(unknown);
+        line.error =
+            unknown.isEmpty() ? parser.parser.errorText() : unknownOptions(unknown, arguments);
         return line;
     }
     line.files = parser.parser.positionalArguments();
-    line.overwrite = parser.parser.isSet(parser.overwrite);
-    if (parser.parser.isSet(parser.help)) {
+    line.overwrite = parser.isSet(Key::Overwrite);
+    line.srt = parser.isSet(Key::Srt);
+    if (parser.isSet(Key::Help)) {
         line.action = Action::Help;
-    } else if (parser.parser.isSet(parser.version)) {
+    } else if (parser.isSet(Key::Version)) {
         line.action = Action::Version;
-    } else if (parser.parser.isSet(parser.convert)) {
+    } else if (parser.isSet(Key::Convert)) {
         line.action = Action::Convert;
         if (line.files.isEmpty()) {
             line.action = Action::UsageError;
             line.error =
                 localized(u"--convert 需要至少一个文件", u"--convert needs at least one file");
         }
-    } else if (line.overwrite) {
+    } else if (line.overwrite || line.srt) {
         line.action = Action::UsageError;
-        line.error = localized(u"--overwrite 只能与 --convert 一起使用",
-                               u"--overwrite goes only with --convert");
+        line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
+                         .arg(line.overwrite ? u"--overwrite"_s : u"--srt"_s);
     } else if (line.files.size() > 1) {
         line.action = Action::UsageError;
         line.error = localized(u"窗口一次只能打开一个文件；要转换多个文件，请用 --convert",
@@ -157,17 +202,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
 int runWithoutWindow(const CommandLine &commandLine)
 {
     using Action = CommandLine::Action;
-    installParserTranslation();
-    const Parser parser;
     switch (commandLine.action) {
     case Action::Help:
-        writeLine(Stream::Output, helpText(parser));
+        writeLine(Stream::Output, helpText(Parser()));
         return 0;
     case Action::Version:
-        writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION_MARK ""_s);
+        writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION ""_s);
         return 0;
     case Action::Convert:
-        return convertFiles(commandLine.files, commandLine.overwrite);
+        return convertFiles(commandLine.files, commandLine.overwrite,
+                            commandLine.srt ? conversion::DocumentFormat::Srt
+                                            : conversion::DocumentFormat::Utf);
     case Action::UsageError:
     case Action::Window:
         break;
