@@ -139,8 +139,7 @@ private slots:
         QTest::newRow("empty source") << QByteArray() << finished << QByteArray();
         QTest::newRow("blank lines only") << QByteArray("\r\n\r\n\r") << finished << QByteArray();
         // A lone LF ends no line in a file that holds a CR; in one that holds
-        // none, as Linux editors save them, LFs end the lines (in every
-        // encoding, through the window, in its suite).
+        // none, as Linux editors save them, LFs end the lines.
         QTest::newRow("LF stays in the line") << QByteArray("ab\r\nc\nd\n") << finished << block(1, first, "ab")
             + block(2, "00:00:13,440 --> 00:00:14,440", "c\nd\n");
         QTest::newRow("LF ends lines, last one unended") << QByteArray("\nab\n\ncd") << finished
