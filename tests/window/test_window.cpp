@@ -425,6 +425,30 @@ private slots:
         QCOMPARE(pathBox->text(), chosen);
     }
 
+    // A run finds the bar as the last one left it, then sets maximum,
+    // minimum and position, in that order; none of them may fail, and the
+    // bar, hidden, keeps where the run ended.
+    void progress()
+    {
+        QWidget window;
+        QProgressBar *bar = new QProgressBar(&window);
+        WindowServices services(window, *bar);
+        const auto run = [&](float maximum, float position) {
+            services.showProgress();
+            services.setProgressMaximum(maximum);
+            services.setProgressMinimum(1);
+            services.setProgressPosition(position);
+            const bool shown = bar->isVisibleTo(&window);
+            services.hideProgress();
+            const double span = bar->maximum() - bar->minimum();
+            return shown && bar->isHidden() ? (bar->value() - bar->minimum()) / span : -1;
+        };
+        run(500, 480);
+        QCOMPARE(run(5, 3), 0.5); // a maximum below the old position
+        QCOMPARE(run(1, 1), 1.0); // a one-line source
+        QCOMPARE(run(3, 2), 0.5); // a range past the old one
+    }
+
     // The layout grows with the font, set before the window opens or while
     // it is open: each control's text fits the room its box leaves, and
     // edges drawn on one line stay on one line of pixels, so that nothing
