@@ -16,13 +16,7 @@ namespace captiloom::console {
 
 namespace {
 
-struct Job
-{
-    QString name; // as the user gave it
-    QString source; // full path, the platform's separators
-    QString output;
-    QString sourcePlace; // see place()
-};
+using Job = BatchJob;
 
 // One text for every spelling of a place (relative, "..", symbolic links; on
 // Windows any letter case), whether or not a file is there yet.
@@ -58,13 +52,15 @@ QString refusal(const Job &job, const Job *writer)
 
 } // namespace
 
-int convertFiles(const QStringList &sources, bool overwrite)
+int forEachSource(const QStringList &sources,
+                  const std::function<QString(const QString &)> &outputOf,
+                  const std::function<bool(const BatchJob &)> &handle)
 {
     QList<Job> jobs;
     QHash<QString, qsizetype> writers; // each output's place, and whose it is
     for (const QString &name : sources) {
         const QString source = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
-        const QString output = conversion::DeriveOutputPath(source);
+        const QString output = outputOf(source);
         jobs.append({ name, source, output, place(source) });
         // A source that is its own output is refused by its run, writing nothing.
         if (const QString written = place(output);
@@ -93,12 +89,19 @@ int convertFiles(const QStringList &sources, bool overwrite)
             status = 1;
             continue;
         }
-        ConsoleServices services(job.name, job.output, overwrite);
-        conversion::RunConversion(job.source, job.output, services);
-        if (!services.converted())
+        if (!handle(job))
             status = 1;
     }
     return status;
+}
+
+int convertFiles(const QStringList &sources, bool overwrite)
+{
+    return forEachSource(sources, conversion::DeriveOutputPath, [&](const BatchJob &job) {
+        ConsoleServices services(job.name, job.output, overwrite);
+        conversion::RunConversion(job.source, job.output, services);
+        return services.converted();
+    });
 }
 
 } // namespace captiloom::console

@@ -2,7 +2,28 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace captiloom::console {
+
+// One source of a batch and the file made from it.
+struct BatchJob
+{
+    QString name; // as the user gave it
+    QString source; // full path, the platform's separators
+    QString output;
+    QString sourcePlace; // one text for every spelling of the source's place
+};
+
+// Hands each source, in order, to `handle` with the file `outputOf` makes of
+// it, after the checks every batch needs: a source named twice is handled
+// once, a file the batch itself writes is no source (what it read would
+// depend on the order), and a folder or a device is refused with a line on
+// standard error. `handle` says whether the source was dealt with. Returns
+// the exit status: 0 when every source was, 1 otherwise.
+int forEachSource(const QStringList &sources,
+                  const std::function<QString(const QString &)> &outputOf,
+                  const std::function<bool(const BatchJob &)> &handle);
 
 // Converts each source, in order, to its derived output name, with the
 // conversion run the window uses and one line on standard error for every

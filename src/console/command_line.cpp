@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "batch_conversion.h"
+#include "prose_splitting.h"
 #include "terminal.h"
 
 #include <QCommandLineParser>
@@ -47,7 +48,7 @@ struct Parser
                       u"给出一个文件时，窗口打开后即已选好它作为源文件。",
                       u"Turns a text of narration lines into a timed subtitle file.\n"
                       u"Given a file, the window opens with it chosen as the source."));
-        parser.addOptions({ help, version, convert, overwrite });
+        parser.addOptions({ help, version, convert, split, open, overwrite });
     }
 
     QCommandLineParser parser;
@@ -60,10 +61,23 @@ struct Parser
         localized(u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
                   u"Converts each name.txt, in order, to name(字幕).utf without a window.")
     };
+    const QCommandLineOption split {
+        u"split"_s,
+        localized(u"不打开窗口，把每个“名称.txt”里成段的文字自动断成字幕短行，"
+                  u"写成“名称(断行).txt”，检查后再转换。",
+                  u"Breaks the prose of each name.txt into subtitle lines, written to "
+                  u"name(断行).txt to be reviewed, then converted.")
+    };
+    const QCommandLineOption open {
+        u"open"_s,
+        localized(u"与 --split 同用：断行后打开窗口，并选好断行稿作为源文件。",
+                  u"With --split: then opens the window with the script chosen as the source.")
+    };
     const QCommandLineOption overwrite {
         u"overwrite"_s,
-        localized(u"与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。",
-                  u"With --convert: replaces subtitle files that exist (kept otherwise).")
+        localized(u"与 --convert 或 --split 同用：替换已有的字幕文件或断行稿（默认保留）。",
+                  u"With --convert or --split: replaces subtitle files or scripts that exist "
+                  u"(kept otherwise).")
     };
 };
 
@@ -78,9 +92,13 @@ QString unknownOptions(const QStringList &names)
 QString usageLine()
 {
     return localized(u"用法：captiloom [选项] [文件…]\n"
-                     u"　　　captiloom --convert [--overwrite] 文件…",
+                     u"　　　captiloom --convert [--overwrite] 文件…\n"
+                     u"　　　captiloom --split [--overwrite] 文件…\n"
+                     u"　　　captiloom --split --open [--overwrite] 文件",
                      u"Usage: captiloom [options] [file]\n"
-                     u"       captiloom --convert [--overwrite] file...");
+                     u"       captiloom --convert [--overwrite] file...\n"
+                     u"       captiloom --split [--overwrite] file...\n"
+                     u"       captiloom --split --open [--overwrite] file");
 }
 
 // Qt's help with the usage line above in place of its own, which would name
@@ -108,13 +126,18 @@ bool needsNoWindow(int argc, char **argv)
     static constexpr const char *options[] = {
         "--convert", "--help", "-h", "-?", "--version", "-v"
     };
+    bool split = false;
+    bool open = false;
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
         for (const char *option : options) {
             if (std::strcmp(argv[i], option) == 0)
                 return true;
         }
+        split = split || std::strcmp(argv[i], "--split") == 0;
+        open = open || std::strcmp(argv[i], "--open") == 0;
     }
-    return false;
+    // Splitting needs a window only to show its result in.
+    return split && !open;
 }
 
 CommandLine parseCommandLine(const QStringList &arguments)
@@ -134,6 +157,25 @@ CommandLine parseCommandLine(const QStringList &arguments)
         line.action = Action::Help;
     } else if (parser.parser.isSet(parser.version)) {
         line.action = Action::Version;
+    } else if (parser.parser.isSet(parser.split)) {
+        line.action = parser.parser.isSet(parser.open) ? Action::SplitAndOpen : Action::Split;
+        if (parser.parser.isSet(parser.convert)) {
+            line.action = Action::UsageError;
+            line.error = localized(u"--split 与 --convert 不能同时使用：先断行，检查后再转换",
+                                   u"--split and --convert do not go together: split, review, "
+                                   u"then convert");
+        } else if (line.files.isEmpty()) {
+            line.action = Action::UsageError;
+            line.error = localized(u"--split 需要至少一个文件", u"--split needs at least one file");
+        } else if (line.action == Action::SplitAndOpen && line.files.size() > 1) {
+            line.action = Action::UsageError;
+            line.error = localized(u"窗口一次只能打开一个文件；要给多个文件断行，请去掉 --open",
+                                   u"the window takes one file at a time; to split several, "
+                                   u"leave out --open");
+        }
+    } else if (parser.parser.isSet(parser.open)) {
+        line.action = Action::UsageError;
+        line.error = localized(u"--open 只能与 --split 一起使用", u"--open goes only with --split");
     } else if (parser.parser.isSet(parser.convert)) {
         line.action = Action::Convert;
         if (line.files.isEmpty()) {
@@ -143,8 +185,8 @@ CommandLine parseCommandLine(const QStringList &arguments)
         }
     } else if (line.overwrite) {
         line.action = Action::UsageError;
-        line.error = localized(u"--overwrite 只能与 --convert 一起使用",
-                               u"--overwrite goes only with --convert");
+        line.error = localized(u"--overwrite 只能与 --convert 或 --split 一起使用",
+                               u"--overwrite goes only with --convert or --split");
     } else if (line.files.size() > 1) {
         line.action = Action::UsageError;
         line.error = localized(u"窗口一次只能打开一个文件；要转换多个文件，请用 --convert",
@@ -168,8 +210,11 @@ int runWithoutWindow(const CommandLine &commandLine)
         return 0;
     case Action::Convert:
         return convertFiles(commandLine.files, commandLine.overwrite);
+    case Action::Split:
+        return splitFiles(commandLine.files, commandLine.overwrite);
     case Action::UsageError:
     case Action::Window:
+    case Action::SplitAndOpen:
         break;
     }
     writeLine(Stream::Error, u"captiloom: "_s + commandLine.error);
