@@ -11,6 +11,7 @@
 #include "code_page.h"
 #include "conversion_run.h"
 #include "main_form.h"
+#include "script_writing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -141,6 +142,7 @@ public:
     void measureScaling();
     void measureMemory();
     void measureStartup();
+    void measureSplitting(const QString &directory);
     const QList<Row> &rows() const { return m_rows; }
 
 private:
@@ -350,6 +352,44 @@ void Bench::measureStartup()
     add("  same, wall clock, plain window (ms)", number(median(plainWall), 1), "");
 }
 
+// Splitting costs a few conversions at most: the largest source's text as
+// prose (each line a clause, every third a sentence's end, each pause a new
+// paragraph), split into a script, against converting that source.
+void Bench::measureSplitting(const QString &directory)
+{
+    const QString prose = directory + u"/prose.txt";
+    const QString script = conversion::ScriptPath(prose);
+    QByteArray text;
+    int clause = 0;
+    for (const QByteArray &line : contentsOf(m_workloads.largest).split('\n')) {
+        const QByteArray words = line.trimmed();
+        if (words.isEmpty() && !text.endsWith("\r\n"))
+            text += "\r\n";
+        else if (!words.isEmpty())
+            text += words + (++clause % 3 ? "\xA3\xAC" : "\xA1\xA3"); // ， and 。 in GBK
+    }
+    QFile file(prose);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        giveUp("cannot write the prose");
+    file.close();
+
+    const auto split = [&] {
+        const conversion::ScriptOutcome outcome = conversion::WriteScript(prose, script, true);
+        if (outcome.kind != conversion::ScriptOutcome::Kind::Written)
+            giveUp("the prose was not split");
+    };
+    split();
+    silentRun(m_workloads.largest, m_output);
+    QList<double> splitting, converting;
+    for (int i = 0; i < timedRuns; ++i) {
+        splitting << timeMs(split);
+        converting << timedRun([&] { silentRun(m_workloads.largest, m_output); });
+    }
+    const double ratio = median(splitting) / median(converting);
+    add("splitting the largest source as prose / its conversion", number(ratio, 2), "<= 5",
+        ratio <= 5);
+}
+
 int runBenchmarks(int argc, char *argv[])
 {
     // Children inherit both: every window here, and in the probes, is drawn
@@ -383,6 +423,8 @@ int runBenchmarks(int argc, char *argv[])
     bench.measureMemory();
     std::fprintf(stderr, "bench: start-up\n");
     bench.measureStartup();
+    std::fprintf(stderr, "bench: splitting prose\n");
+    bench.measureSplitting(directory.path());
 
     printTable(bench.rows());
     const bool allMet = std::all_of(bench.rows().cbegin(), bench.rows().cend(),

@@ -164,6 +164,9 @@ CommandLine parseCommandLine(const QStringList &arguments)
             line.error = localized(u"--split 与 --convert 不能同时使用：先断行，检查后再转换",
                                    u"--split and --convert do not go together: split, review, "
                                    u"then convert");
+        } else if (line.files.isEmpty() && line.action == Action::SplitAndOpen) {
+            // A launcher's action gives no file: the window opens as it would.
+            line.action = Action::Window;
         } else if (line.files.isEmpty()) {
             line.action = Action::UsageError;
             line.error = localized(u"--split 需要至少一个文件", u"--split needs at least one file");
