@@ -35,6 +35,12 @@ QString report(const ScriptOutcome &outcome, const QString &script)
                               u"; but its line %1 is a single word of more than 23 characters "
                               u"that cannot be broken: edit it by hand before converting")
                         .arg(outcome.overlongLine);
+        if (outcome.unsavableLine > 0)
+            text += localized(u"；但其中第%1行含有字幕文件无法保存的字符“%2”，转换前请删掉或换掉它",
+                              u"; but its line %1 holds \"%2\", which the subtitle file cannot "
+                              u"hold: remove or replace it before converting")
+                        .arg(outcome.unsavableLine)
+                        .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
         return text;
     }
     case Kind::AlreadyScript:
@@ -81,7 +87,8 @@ QString report(const ScriptOutcome &outcome, const QString &script)
 
 bool succeeded(const ScriptOutcome &outcome)
 {
-    return (outcome.kind == Kind::Written && outcome.overlongLine == 0)
+    return (outcome.kind == Kind::Written && outcome.overlongLine == 0
+            && outcome.unsavableLine == 0)
         || outcome.kind == Kind::AlreadyScript;
 }
 

@@ -112,6 +112,8 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
 
     ProseSplitter splitter;
     ScriptEncoder script(source);
+    platform::CodePage subtitleCodePage;
+    QByteArray encoded;
     bool alreadyScript = true; // every line converts as it is
     bool pause = false; // an empty line is due before the next text
     bool tooLong = false;
@@ -143,6 +145,12 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
             ++outcome.textLines;
             if (text.size() > longestLine && outcome.overlongLine == 0)
                 outcome.overlongLine = outcome.textLines + outcome.pauses;
+            if (outcome.unsavableLine == 0 && source.encoding() != SourceText::Encoding::CodePage) {
+                if (const auto character = subtitleCodePage.encode(text, encoded)) {
+                    outcome.unsavableLine = outcome.textLines + outcome.pauses;
+                    outcome.unsavable = *character;
+                }
+            }
         }
         tooLong = outcome.textLines + outcome.pauses > mostScriptLines
             || script.bytes().size() > mostScriptBytes;

@@ -32,6 +32,10 @@ struct ScriptOutcome
     // The first script line still too long to convert, a single word that
     // could not be cut; 0 when there is none.
     qint64 overlongLine = 0;
+    // The first script line holding a character the subtitle file's code
+    // page cannot hold (an emoji in a UTF-8 source), and that character.
+    qint64 unsavableLine = 0;
+    char32_t unsavable = 0;
 };
 
 // Bytes a paragraph may take in its source: some hundred thousand Chinese
