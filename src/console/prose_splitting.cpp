@@ -125,7 +125,15 @@ SplitForWindow splitForWindow(const QString &source, bool overwrite)
         // The script kept is the one to review; it may hold the user's corrections.
         if (outcome.kind == Kind::Written || outcome.kind == Kind::ScriptExists)
             result.chosen = script;
-        if (!succeeded(outcome) || outcome.kind == Kind::AlreadyScript)
+        if (outcome.kind == Kind::ScriptExists)
+            result.message =
+                localized(u"已有断行稿“%1”，没有重新断行，窗口里选好的就是它。"
+                          u"要按原文重新断行，请先删除这份断行稿或给它改名。",
+                          u"The script \"%1\" exists already and was not split again; it is "
+                          u"the one chosen in the window. To split the text anew, delete or "
+                          u"rename that script first.")
+                    .arg(QFileInfo(script).fileName());
+        else if (!succeeded(outcome) || outcome.kind == Kind::AlreadyScript)
             result.message = localized(u"%1：%2", u"%1: %2").arg(QFileInfo(path).fileName(), text);
         result.status = succeeded(outcome) ? 0 : 1;
         return result;
