@@ -87,7 +87,8 @@ int main(int argc, char **argv)
     const QStringList paragraphs = paragraphsOf(QString::fromUtf8(file.readAll()));
 
     conversion::ProseSplitter splitter;
-    qint64 lines = 0, over = 0, overWords = 0, stubs = 0, breaks = 0, atMarks = 0, insideWords = 0;
+    qint64 lines = 0, over = 0, overWords = 0, stubs = 0, breaks = 0, atMarks = 0, insideWords = 0,
+           cutStubs = 0;
     QStringList longWords;
     QStringList convertible; // the paragraphs without a word too long to convert
     for (const QString &paragraph : paragraphs) {
@@ -97,6 +98,7 @@ int main(int argc, char **argv)
             convertible << paragraph;
         const QSet<qsizetype> boundaries = icuBoundaries(paragraph);
         qsizetype at = 0; // where the source has been matched to
+        bool cutBefore = false; // the line before ended between two words
         for (qsizetype i = 0; i < split.size(); ++i) {
             const QString &line = split[i];
             ++lines;
@@ -129,6 +131,7 @@ int main(int argc, char **argv)
                     at = found + 1;
                 }
             }
+            bool cutAfter = false;
             if (i + 1 < split.size()) {
                 ++breaks;
                 const qsizetype next = at;
@@ -138,7 +141,11 @@ int main(int argc, char **argv)
                     ++atMarks;
                 else if (!boundaries.contains(next))
                     ++insideWords;
+                cutAfter = next > 0 && next < paragraph.size() && !isMark(paragraph[next])
+                    && !isMark(paragraph[next - 1]);
             }
+            cutStubs += line.size() <= 2 && (cutBefore || cutAfter);
+            cutBefore = cutAfter;
         }
     }
 
@@ -178,6 +185,7 @@ int main(int argc, char **argv)
     std::printf("%-52s %9.2f%%\n", "breaks at punctuation or a space", share(atMarks, breaks));
     std::printf("%-52s %10lld\n", "breaks inside an ICU word", insideWords);
     std::printf("%-52s %9.2f%%\n", "lines of 1 or 2 characters", share(stubs, lines));
+    std::printf("%-52s %10lld\n", "  of which left by a cut between words", cutStubs);
     std::printf("%-52s %10lld\n", "paragraphs with a word too long to convert",
                 qint64(paragraphs.size() - convertible.size()));
     std::printf("%-52s %10s\n", "the others split and converted in GBK, no long line",

@@ -24,6 +24,16 @@ enum class Gap { Word, Space, Clause, Sentence };
 
 constexpr QStringView openers = u"“‘《〈「『";
 constexpr QStringView closers = u"”’》〉」』";
+
+// Where `c` is among `marks` (openers or closers), or -1; most characters
+// are told apart by their range, without a search.
+qsizetype markIndex(QStringView marks, QChar c)
+{
+    const char16_t unit = c.unicode();
+    if ((unit < u'‘' || unit > u'”') && (unit < u'〈' || unit > u'』'))
+        return -1;
+    return marks.indexOf(c);
+}
 // Characters that end a phrase rather than start one.
 constexpr QStringView particles = u"的了着过地得吗呢吧啊呀么们";
 
@@ -53,9 +63,14 @@ class Paragraph
 public:
     explicit Paragraph(QStringView text)
         : m_text(text)
-    { }
+    {
+        m_kinds.reserve(text.size());
+        for (qsizetype at = 0; at < text.size(); ++at)
+            m_kinds.append(kindOf(at));
+    }
 
-    Kind kindAt(qsizetype at) const;
+    QStringView text() const { return m_text; }
+    Kind kindAt(qsizetype at) const { return m_kinds[at]; }
     // Whether a line may end before `at` without cutting a run of Latin
     // letters and digits, or the symbols that go with them (50%, ¥100, C++).
     bool runContinues(qsizetype at) const { return isGlue(at - 1) && isGlue(at); }
@@ -74,10 +89,13 @@ private:
             && isRunLetter(m_text[at + 1]);
     }
 
+    Kind kindOf(qsizetype at) const;
+
     QStringView m_text;
+    QList<Kind> m_kinds;
 };
 
-Kind Paragraph::kindAt(qsizetype at) const
+Kind Paragraph::kindOf(qsizetype at) const
 {
     const QChar c = m_text[at];
     const auto next = [&] {
@@ -135,9 +153,9 @@ Kind Paragraph::kindAt(qsizetype at) const
     }
     if (c.isSpace())
         return Kind::Space;
-    if (openers.contains(c))
+    if (markIndex(openers, c) >= 0)
         return Kind::Opener;
-    if (closers.contains(c))
+    if (markIndex(closers, c) >= 0)
         return Kind::Closer;
     return Kind::Text;
 }
@@ -152,9 +170,9 @@ struct Piece
 // break that comes before it. Opening marks cling to the word after them,
 // closing marks to the word before, even across a sentence's end (。” ends
 // the sentence after the mark); spaces and pause marks are gone.
-QList<Piece> piecesOf(QStringView text, const QList<qsizetype> &wordStarts)
+QList<Piece> piecesOf(const Paragraph &paragraph, const QList<qsizetype> &wordStarts)
 {
-    const Paragraph paragraph(text);
+    const QStringView text = paragraph.text();
     QList<Piece> pieces;
     bool open = false; // the last piece may still grow
     Gap pending = Gap::Word; // the strongest break since the last piece
@@ -224,10 +242,10 @@ QList<QString> openMarks(const QList<Piece> &pieces)
     for (const Piece &piece : pieces) {
         marks.append(depth <= deepest ? stack : QString());
         for (const QChar c : piece.text) {
-            if (const qsizetype opener = openers.indexOf(c); opener >= 0) {
+            if (const qsizetype opener = markIndex(openers, c); opener >= 0) {
                 if (depth++ < deepest)
                     stack += c;
-            } else if (const qsizetype closer = closers.indexOf(c); closer >= 0 && depth > 0
+            } else if (const qsizetype closer = markIndex(closers, c); closer >= 0 && depth > 0
                        && (depth > deepest || stack.endsWith(openers[closer]))) {
                 if (depth-- <= deepest)
                     stack.chop(1);
@@ -283,7 +301,10 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
         if (pieces[at].before == Gap::Word) {
             const QString &before = pieces[at - 1].text;
             const QString &after = pieces[at].text;
-            price += closers.contains(before.back()) || openers.contains(after.front()) ? 20 : 60;
+            price +=
+                markIndex(closers, before.back()) >= 0 || markIndex(openers, after.front()) >= 0
+                ? 20
+                : 60;
             if (particles.contains(after.front()))
                 price += 60;
         } else if (pieces[at].before == Gap::Space) {
@@ -340,6 +361,33 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
     }
 }
 
+// The places where words start, looked up only where a line may be cut
+// between words: in a stretch between clause marks that may be too long for
+// a line, with the two pairs of quotation marks it may be given in a
+// paragraph that has any. Most clauses are short, and the dictionary costs
+// far more than all the rest.
+QList<qsizetype> wordStarts(const Paragraph &text, platform::WordBreaks &words)
+{
+    const QStringView paragraph = text.text();
+    bool quotes = false;
+    for (qsizetype at = 0; at < paragraph.size() && !quotes; ++at)
+        quotes = text.kindAt(at) == Kind::Opener || text.kindAt(at) == Kind::Closer;
+    const qsizetype longest = quotes ? scriptLineLength - 4 : scriptLineLength;
+    QList<qsizetype> starts;
+    qsizetype from = 0;
+    for (qsizetype at = 0; at <= paragraph.size(); ++at) {
+        if (at < paragraph.size() && text.kindAt(at) != Kind::Clause
+            && text.kindAt(at) != Kind::Sentence)
+            continue;
+        if (at - from > longest) {
+            for (const qsizetype start : words.boundaries(paragraph.sliced(from, at - from)))
+                starts.append(from + start);
+        }
+        from = at + 1;
+    }
+    return starts;
+}
+
 } // namespace
 
 ProseSplitter::ProseSplitter()
@@ -355,7 +403,8 @@ bool ProseSplitter::knowsWords() const
 
 QStringList ProseSplitter::splitParagraph(QStringView paragraph)
 {
-    const QList<Piece> pieces = piecesOf(paragraph, m_words->boundaries(paragraph));
+    const Paragraph text(paragraph);
+    const QList<Piece> pieces = piecesOf(text, wordStarts(text, *m_words));
     const QList<QString> marks = openMarks(pieces);
     QStringList lines;
     for (qsizetype first = 0; first < pieces.size();) {

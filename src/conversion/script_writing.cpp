@@ -29,10 +29,13 @@ constexpr qsizetype mostScriptBytes = 32 * 1024 * 1024;
 class ScriptEncoder
 {
 public:
-    explicit ScriptEncoder(const SourceText &source)
+    // `sourceBytes`: about the script's size, as it holds the source's
+    // characters but for its punctuation.
+    ScriptEncoder(const SourceText &source, qint64 sourceBytes)
         : m_encoding(source.encoding())
         , m_lineEnd(source.endsLinesAtCr() ? "\r\n" : "\n")
     {
+        m_bytes.reserve(std::min<qint64>(sourceBytes + sourceBytes / 4, mostScriptBytes));
         switch (m_encoding) {
         case SourceText::Encoding::CodePage:
             return;
@@ -111,7 +114,7 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
         return failed(Kind::ReadFailed, 0, source.errorString());
 
     ProseSplitter splitter;
-    ScriptEncoder script(source);
+    ScriptEncoder script(source, sourceBytes);
     platform::CodePage subtitleCodePage;
     QByteArray encoded;
     bool alreadyScript = true; // every line converts as it is
