@@ -1,5 +1,6 @@
 # Installs the program with its desktop entry, icons, AppStream metadata,
-# manual pages (English and Simplified Chinese), changelog and copyright file, and describes the Debian package
+# manual pages (English and Simplified Chinese), user guide, changelog and
+# copyright file, and describes the Debian package
 # that `cpack -G DEB` builds from that installation.
 include(GNUInstallDirs)
 
@@ -57,6 +58,11 @@ if(UNIX AND NOT APPLE)
     install(FILES ${compressedDir}/changelog.gz ${PROJECT_SOURCE_DIR}/data/copyright
             DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/captiloom)
 
+    # The user guide, one HTML page with its pictures inside, where both
+    # manual pages say it is; the package set of scripts/install-dependencies
+    # has pandoc, so every package carries it.
+    captiloom_add_guide(${CMAKE_INSTALL_DATADIR}/doc/captiloom)
+
     # A package whose version is not the changelog's latest entry is one that
     # lintian and apt's changelog view both get wrong.
     file(STRINGS ${PROJECT_SOURCE_DIR}/data/changelog latestEntry LIMIT_COUNT 1)
@@ -82,10 +88,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 # plugin is loaded at run time, so it is named here, and so is a CJK font:
 # every text of the window is Chinese, and without one it is all boxes.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's translations give the buttons (OK, Yes, No) and the reasons for a
+# failed file operation in Chinese, in the window and on the command line.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
-# Without it Qt's own buttons (OK, Yes, No) stay English.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n")
+    "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
 
 if(WIN32)
     set(CPACK_GENERATOR ZIP)

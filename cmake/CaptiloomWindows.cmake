@@ -71,19 +71,7 @@ install(CODE "
 # The user guide, one HTML page with its pictures inside, beside the program:
 # the zip and the installer both carry it, and the installer's Start menu
 # links it.
-find_program(CAPTILOOM_PANDOC pandoc REQUIRED)
-set(guideHtml ${PROJECT_BINARY_DIR}/guide.html)
-file(GLOB guideImages CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/docs/*.png ${PROJECT_SOURCE_DIR}/docs/images/*.png)
-add_custom_command(OUTPUT ${guideHtml}
-    COMMAND ${CAPTILOOM_PANDOC} --standalone --self-contained --quiet --metadata lang=zh-CN
-            --css ${PROJECT_SOURCE_DIR}/data/windows/guide.css
-            --resource-path ${PROJECT_SOURCE_DIR}/docs
-            -o ${guideHtml} ${PROJECT_SOURCE_DIR}/docs/guide.md
-    DEPENDS ${PROJECT_SOURCE_DIR}/docs/guide.md ${PROJECT_SOURCE_DIR}/data/windows/guide.css
-            ${guideImages}
-    VERBATIM)
-add_custom_target(captiloom_guide ALL DEPENDS ${guideHtml})
-install(FILES ${guideHtml} DESTINATION .)
+captiloom_add_guide(. REQUIRED)
 
 # The installer: the installation staged into a folder of the build, a list of
 # exactly its files for the installer and the uninstaller, and makensis

@@ -3,6 +3,7 @@
 #include "command_line.h"
 #include "main_form.h"
 #include "prose_splitting.h"
+#include "run_translator.h"
 #include "terminal.h"
 
 #include <QApplication>
@@ -35,10 +36,20 @@ QString noDisplayAfterSplitLine()
         u"WAYLAND_DISPLAY is set); the splitting was done all the same, as the line above says.");
 }
 
+// The display named by -display, or by the environment.
+QString displayName(int argc, char **argv)
+{
+    for (int i = 1; i + 1 < argc; ++i) {
+        if (std::strcmp(argv[i], "-display") == 0 || std::strcmp(argv[i], "--display") == 0)
+            return QString::fromLocal8Bit(argv[i + 1]);
+    }
+    return qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
+}
+
+QString g_displayName;
+
 QString unreachableDisplayLine()
 {
-    const QString display =
-        qEnvironmentVariable("WAYLAND_DISPLAY", qEnvironmentVariable("DISPLAY"));
     return console::localized(
                u"captiloom: 无法在显示器“%1”上打开窗口：连不上该显示器，或缺少 Qt 的窗口系统插件"
                u"（Debian 的 qt6-qpa-plugins 和 libxcb-cursor0 软件包）。"
@@ -46,16 +57,20 @@ QString unreachableDisplayLine()
                u"captiloom: cannot open a window on display \"%1\": it cannot be reached, or "
                u"Qt's window system plugin is missing (Debian packages qt6-qpa-plugins and "
                u"libxcb-cursor0). To convert without a window: captiloom --convert FILE...")
-        .arg(display);
+        .arg(g_displayName);
 }
 
-[[maybe_unused]] bool platformChosen(int argc, char **argv)
+// Whether the arguments or the environment choose a window system or a
+// display, which Qt then tries to reach.
+[[maybe_unused]] bool windowSystemChosen(int argc, char **argv)
 {
     if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         return true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return true;
+    for (int i = 1; i + 1 < argc; ++i) {
+        for (const char *option : { "-platform", "--platform", "-display", "--display" }) {
+            if (std::strcmp(argv[i], option) == 0)
+                return true;
+        }
     }
     return false;
 }
@@ -65,7 +80,7 @@ QString unreachableDisplayLine()
 bool displayMissing([[maybe_unused]] int argc, [[maybe_unused]] char **argv)
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN) && !defined(Q_OS_ANDROID)
-    return !platformChosen(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY")
+    return !windowSystemChosen(argc, argv) && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 #else
     return false;
@@ -74,16 +89,35 @@ bool displayMissing([[maybe_unused]] int argc, [[maybe_unused]] char **argv)
 
 QtMessageHandler g_previousHandler = nullptr;
 
+struct HeldMessage
+{
+    QtMsgType type;
+    QByteArray category;
+    QString text;
+};
+QList<HeldMessage> g_heldMessages;
+
 // A display that is named but cannot be reached, or a window system plugin
 // that cannot be loaded, is only found out while the application starts;
-// that is fatal too, and it ends the same way.
+// that is fatal too, and it ends the same way. Qt's English warnings on the
+// way there would only come before the line that explains them, so they are
+// held back until the start has succeeded.
 void startupMessage(QtMsgType type, const QMessageLogContext &context, const QString &message)
 {
     if (type == QtFatalMsg) {
         console::writeLine(console::Stream::Error, unreachableDisplayLine());
         std::_Exit(EXIT_FAILURE);
     }
-    g_previousHandler(type, context, message);
+    g_heldMessages.append({ type, context.category, message });
+}
+
+void releaseStartupMessages()
+{
+    qInstallMessageHandler(g_previousHandler);
+    for (const HeldMessage &held : std::exchange(g_heldMessages, {})) {
+        const QMessageLogContext context(nullptr, 0, nullptr, held.category.constData());
+        g_previousHandler(held.type, context, held.text);
+    }
 }
 
 } // namespace
@@ -96,6 +130,7 @@ int main(int argc, char **argv)
     const std::optional<console::SplitForWindow> split = console::splitBeforeWindow(argc, argv);
     if (noWindow || displayMissing(argc, argv)) {
         const QCoreApplication application(argc, argv);
+        console::installConsoleTranslations();
         const console::CommandLine commandLine =
             console::parseCommandLine(QCoreApplication::arguments());
         if (split) {
@@ -108,9 +143,10 @@ int main(int argc, char **argv)
         return EXIT_FAILURE;
     }
 
+    g_displayName = displayName(argc, argv);
     g_previousHandler = qInstallMessageHandler(startupMessage);
     QApplication application(argc, argv);
-    qInstallMessageHandler(g_previousHandler);
+    releaseStartupMessages();
 
     window::setUpApplication(application);
     const console::CommandLine commandLine =

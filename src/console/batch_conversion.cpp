@@ -52,9 +52,9 @@ QString refusal(const Job &job, const Job *writer)
 
 } // namespace
 
-int forEachSource(const QStringList &sources,
-                  const std::function<QString(const QString &)> &outputOf,
-                  const std::function<bool(const BatchJob &)> &handle)
+BatchCounts forEachSource(const QStringList &sources,
+                          const std::function<QString(const QString &)> &outputOf,
+                          const std::function<JobOutcome(const BatchJob &)> &handle)
 {
     QList<Job> jobs;
     QHash<QString, qsizetype> writers; // each output's place, and whose it is
@@ -68,7 +68,7 @@ int forEachSource(const QStringList &sources,
             writers.insert(written, jobs.size() - 1);
     }
 
-    int status = 0;
+    BatchCounts counts;
     QHash<QString, qsizetype> seen; // each source's place, and where it came first
     for (qsizetype index = 0; index < jobs.size(); ++index) {
         const Job &job = jobs[index];
@@ -86,22 +86,49 @@ int forEachSource(const QStringList &sources,
         if (const QString why = refusal(job, writer == index ? nullptr : &jobs[writer]);
             !why.isEmpty()) {
             writeLine(Stream::Error, job.name + u": " + why);
-            status = 1;
+            ++counts.failed;
             continue;
         }
-        if (!handle(job))
-            status = 1;
+        switch (handle(job)) {
+        case JobOutcome::Done:
+            ++counts.done;
+            break;
+        case JobOutcome::Kept:
+            ++counts.kept;
+            break;
+        case JobOutcome::Failed:
+            ++counts.failed;
+            break;
+        }
     }
-    return status;
+    return counts;
 }
 
-int convertFiles(const QStringList &sources, bool overwrite)
+int convertFiles(const QStringList &sources, bool overwrite, conversion::DocumentFormat format)
 {
-    return forEachSource(sources, conversion::DeriveOutputPath, [&](const BatchJob &job) {
+    const auto outputOf = [format](const QString &source) {
+        return conversion::DeriveOutputPath(source, format);
+    };
+    const BatchCounts counts = forEachSource(sources, outputOf, [&](const BatchJob &job) {
         ConsoleServices services(job.name, job.output, overwrite);
         conversion::RunConversion(job.source, job.output, services);
-        return services.converted();
+        return services.converted() ? JobOutcome::Done
+            : services.kept()       ? JobOutcome::Kept
+                                    : JobOutcome::Failed;
     });
+    // A batch of many is summed up, so that its end says whether to look back.
+    if (sources.size() > 1) {
+        writeLine(
+            Stream::Error,
+            localized(u"共 %1 个文件：已转换 %2 个，字幕文件已存在而跳过 %3 个，未能转换 %4 个",
+                      u"converted %2 of %1, skipped %3 whose subtitle file exists, "
+                      u"not converted %4")
+                .arg(counts.done + counts.kept + counts.failed)
+                .arg(counts.done)
+                .arg(counts.kept)
+                .arg(counts.failed));
+    }
+    return counts.kept + counts.failed == 0 ? 0 : 1;
 }
 
 } // namespace captiloom::console

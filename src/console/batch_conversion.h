@@ -1,5 +1,7 @@
 #pragma once
 
+#include "subtitle_document.h"
+
 #include <QStringList>
 
 #include <functional>
@@ -15,22 +17,34 @@ struct BatchJob
     QString sourcePlace; // one text for every spelling of the source's place
 };
 
+// What became of one source of a batch.
+enum class JobOutcome { Done, Kept, Failed };
+
+// The sources of a batch by what became of them, each counted once.
+struct BatchCounts
+{
+    qsizetype done = 0;
+    qsizetype kept = 0; // its output exists and was left alone
+    qsizetype failed = 0;
+};
+
 // Hands each source, in order, to `handle` with the file `outputOf` makes of
 // it, after the checks every batch needs: a source named twice is handled
 // once, a file the batch itself writes is no source (what it read would
 // depend on the order), and a folder or a device is refused with a line on
-// standard error. `handle` says whether the source was dealt with. Returns
-// the exit status: 0 when every source was, 1 otherwise.
-int forEachSource(const QStringList &sources,
-                  const std::function<QString(const QString &)> &outputOf,
-                  const std::function<bool(const BatchJob &)> &handle);
+// standard error.
+BatchCounts forEachSource(const QStringList &sources,
+                          const std::function<QString(const QString &)> &outputOf,
+                          const std::function<JobOutcome(const BatchJob &)> &handle);
 
 // Converts each source, in order, to its derived output name, with the
 // conversion run the window uses and one line on standard error for every
 // message. A source that cannot be converted (too long a line, a character
 // the code page cannot hold, a file error) stops only itself. An existing
-// output is kept unless `overwrite`. Returns the exit status: 0 when every
-// source was converted, 1 otherwise.
-int convertFiles(const QStringList &sources, bool overwrite);
+// output is kept unless `overwrite`. More than one source ends with a line
+// that counts the sources converted, kept and not converted. Returns the
+// exit status: 0 when every source was converted, 1 otherwise.
+int convertFiles(const QStringList &sources, bool overwrite,
+                 conversion::DocumentFormat format = conversion::DocumentFormat::Utf);
 
 } // namespace captiloom::console

@@ -5,9 +5,8 @@
 #include "terminal.h"
 
 #include <QCommandLineParser>
-#include <QCoreApplication>
-#include <QTranslator>
 
+#include <algorithm>
 #include <cstring>
 
 namespace captiloom::console {
@@ -16,26 +15,58 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The few words of Qt's command-line parser that its help shows, in Chinese
-// whether or not Qt's own translations are installed.
-class ParserTranslator : public QTranslator
+enum class Key { Help, Version, Convert, Split, Open, Overwrite, Srt, Display, Platform };
+
+// Every option, one row each. A `windowless` option alone asks for something
+// that needs no window, and is looked for before any application exists so
+// that it starts no window system. An option with a `value` and no help text
+// is one of Qt's window options: QApplication takes it out of the arguments,
+// and without a window it is accepted and has no effect.
+struct OptionRow
 {
-public:
-    QString translate(const char *context, const char *sourceText, const char *, int) const override
-    {
-        static constexpr std::pair<const char *, QStringView> texts[] = {
-            { "Options:", u"选项：" },
-        };
-        if (std::strcmp(context, "QCommandLineParser") != 0)
-            return {};
-        for (const auto &[english, chinese] : texts) {
-            if (std::strcmp(sourceText, english) == 0)
-                return chinese.toString();
-        }
-        return {};
-    }
-    bool isEmpty() const override { return false; }
+    Key key;
+    const char *names[3];
+    const char16_t *chinese;
+    const char16_t *english;
+    bool windowless = false;
+    const char16_t *value = nullptr;
 };
+
+constexpr OptionRow optionTable[] = {
+    { Key::Help, { "h", "?", "help" }, u"显示本帮助。", u"Shows this help.", true },
+    { Key::Version, { "v", "version" }, u"显示版本号。", u"Shows the version.", true },
+    { Key::Convert,
+      { "convert" },
+      u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
+      u"Converts each name.txt, in order, to name(字幕).utf without a window.",
+      true },
+    // Without --open, --split needs no window either: see needsNoWindow().
+    { Key::Split,
+      { "split" },
+      u"不打开窗口，把每个“名称.txt”断成字幕短行，写成“名称(断行).txt”。",
+      u"Breaks the prose of each name.txt into subtitle lines, written to "
+      u"name(断行).txt to be reviewed, then converted." },
+    { Key::Open,
+      { "open" },
+      u"与 --split 同用：断行后打开窗口，选好断行稿作为源文件。",
+      u"With --split: then opens the window with the script chosen as the source." },
+    { Key::Overwrite,
+      { "overwrite" },
+      u"与 --convert 或 --split 同用：替换已有的字幕文件或断行稿（默认保留）。",
+      u"With --convert or --split: replaces subtitle files or scripts that exist "
+      u"(kept otherwise)." },
+    { Key::Srt,
+      { "srt" },
+      u"与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，"
+      u"供 ffmpeg、Kdenlive、Shotcut 等软件导入。",
+      u"With --convert: writes name(字幕).srt in UTF-8 instead, for ffmpeg, "
+      u"Kdenlive, Shotcut and other editors." },
+    { Key::Display, { "display" }, nullptr, nullptr, false, u"display" },
+    { Key::Platform, { "platform" }, nullptr, nullptr, false, u"platform" },
+};
+
+// Windows users ask for help so.
+constexpr char windowsHelp[] = "/?";
 
 struct Parser
 {
@@ -48,57 +79,63 @@ struct Parser
                       u"给出一个文件时，窗口打开后即已选好它作为源文件。",
                       u"Turns a text of narration lines into a timed subtitle file.\n"
                       u"Given a file, the window opens with it chosen as the source."));
-        parser.addOptions({ help, version, convert, split, open, overwrite });
+        // -version and -help, as Qt's own options are written, are words,
+        // not runs of one-letter options.
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        for (const OptionRow &row : optionTable) {
+            QStringList names;
+            for (const char *name : row.names) {
+                if (name)
+                    names << QString::fromLatin1(name);
+            }
+            QCommandLineOption option(names);
+            if (row.chinese)
+                option.setDescription(localized(row.chinese, row.english));
+            else
+                option.setFlags(QCommandLineOption::HiddenFromHelp);
+            if (row.value)
+                option.setValueName(QString::fromUtf16(row.value));
+            options.append(option);
+        }
+        parser.addOptions(options);
+    }
+
+    bool isSet(Key key) const
+    {
+        for (qsizetype row = 0; row < options.size(); ++row) {
+            if (optionTable[row].key == key)
+                return parser.isSet(options[row]);
+        }
+        return false;
     }
 
     QCommandLineParser parser;
-    const QCommandLineOption help { { u"h"_s, u"?"_s, u"help"_s },
-                                    localized(u"显示本帮助。", u"Shows this help.") };
-    const QCommandLineOption version { { u"v"_s, u"version"_s },
-                                       localized(u"显示版本号。", u"Shows the version.") };
-    const QCommandLineOption convert {
-        u"convert"_s,
-        localized(u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
-                  u"Converts each name.txt, in order, to name(字幕).utf without a window.")
-    };
-    const QCommandLineOption split {
-        u"split"_s,
-        localized(u"不打开窗口，把每个“名称.txt”里成段的文字自动断成字幕短行，"
-                  u"写成“名称(断行).txt”，检查后再转换。",
-                  u"Breaks the prose of each name.txt into subtitle lines, written to "
-                  u"name(断行).txt to be reviewed, then converted.")
-    };
-    const QCommandLineOption open {
-        u"open"_s,
-        localized(u"与 --split 同用：断行后打开窗口，并选好断行稿作为源文件。",
-                  u"With --split: then opens the window with the script chosen as the source.")
-    };
-    const QCommandLineOption overwrite {
-        u"overwrite"_s,
-        localized(u"与 --convert 或 --split 同用：替换已有的字幕文件或断行稿（默认保留）。",
-                  u"With --convert or --split: replaces subtitle files or scripts that exist "
-                  u"(kept otherwise).")
-    };
+    QList<QCommandLineOption> options; // in the order of optionTable
 };
 
-QString unknownOptions(const QStringList &names)
+// Each unknown option as the user wrote it, with one dash or two.
+QString unknownOptions(const QStringList &names, const QStringList &arguments)
 {
     QStringList shown;
-    for (const QString &name : names)
-        shown << (name.size() == 1 ? u"-"_s : u"--"_s) + name;
+    for (const QString &name : names) {
+        const QString single = u'-' + name;
+        const bool oneDash =
+            std::any_of(arguments.cbegin(), arguments.cend(), [&](const QString &a) {
+                return a == single || a.startsWith(single + u'=');
+            });
+        shown << (oneDash ? single : u"--"_s + name);
+    }
     return localized(u"未知选项：%1", u"unknown option: %1").arg(shown.join(u", "));
 }
 
 QString usageLine()
 {
-    return localized(u"用法：captiloom [选项] [文件…]\n"
-                     u"　　　captiloom --convert [--overwrite] 文件…\n"
-                     u"　　　captiloom --split [--overwrite] 文件…\n"
-                     u"　　　captiloom --split --open [--overwrite] 文件",
+    return localized(u"用法：captiloom [选项] [文件]\n"
+                     u"　　　captiloom --convert [--overwrite] [--srt] 文件…\n"
+                     u"　　　captiloom --split [--open] [--overwrite] 文件…",
                      u"Usage: captiloom [options] [file]\n"
-                     u"       captiloom --convert [--overwrite] file...\n"
-                     u"       captiloom --split [--overwrite] file...\n"
-                     u"       captiloom --split --open [--overwrite] file");
+                     u"       captiloom --convert [--overwrite] [--srt] file...\n"
+                     u"       captiloom --split [--open] [--overwrite] file...");
 }
 
 // Qt's help with the usage line above in place of its own, which would name
@@ -108,62 +145,66 @@ QString helpText(const Parser &parser)
     return usageLine() + u'\n' + parser.parser.helpText().section(u'\n', 1).trimmed();
 }
 
-void installParserTranslation()
-{
-    static bool installed = false;
-    if (installed || !userReadsChinese())
-        return;
-    installed = true;
-    auto *translator = new ParserTranslator;
-    translator->setParent(QCoreApplication::instance());
-    QCoreApplication::installTranslator(translator);
-}
-
 } // namespace
 
 bool needsNoWindow(int argc, char **argv)
 {
-    static constexpr const char *options[] = {
-        "--convert", "--help", "-h", "-?", "--version", "-v"
-    };
     bool split = false;
     bool open = false;
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        for (const char *option : options) {
-            if (std::strcmp(argv[i], option) == 0)
-                return true;
-        }
         split = split || std::strcmp(argv[i], "--split") == 0;
         open = open || std::strcmp(argv[i], "--open") == 0;
+        if (std::strcmp(argv[i], windowsHelp) == 0)
+            return true;
+        const char *name = argv[i];
+        if (*name++ != '-')
+            continue;
+        if (*name == '-')
+            ++name;
+        for (const OptionRow &row : optionTable) {
+            for (const char *option : row.names) {
+                if (row.windowless && option && std::strcmp(name, option) == 0)
+                    return true;
+            }
+        }
     }
     // Splitting needs a window only to show its result in.
     return split && !open;
 }
 
-CommandLine parseCommandLine(const QStringList &arguments)
+CommandLine parseCommandLine(const QStringList &givenArguments)
 {
     using Action = CommandLine::Action;
+    QStringList arguments = givenArguments;
+    for (QString &argument : arguments) {
+        if (argument == u"--")
+            break;
+        if (argument == QLatin1StringView(windowsHelp))
+            argument = u"--help"_s;
+    }
     CommandLine line;
     Parser parser;
     if (!parser.parser.parse(arguments)) {
         line.action = Action::UsageError;
         const QStringList unknown = parser.parser.unknownOptionNames();
-        line.error = unknown.isEmpty() ? parser.parser.errorText() : unknownOptions(unknown);
+        line.error =
+            unknown.isEmpty() ? parser.parser.errorText() : unknownOptions(unknown, arguments);
         return line;
     }
     line.files = parser.parser.positionalArguments();
-    line.overwrite = parser.parser.isSet(parser.overwrite);
-    if (parser.parser.isSet(parser.help)) {
+    line.overwrite = parser.isSet(Key::Overwrite);
+    line.srt = parser.isSet(Key::Srt);
+    if (parser.isSet(Key::Help)) {
         line.action = Action::Help;
-    } else if (parser.parser.isSet(parser.version)) {
+    } else if (parser.isSet(Key::Version)) {
         line.action = Action::Version;
-    } else if (parser.parser.isSet(parser.split)) {
-        line.action = parser.parser.isSet(parser.open) ? Action::SplitAndOpen : Action::Split;
-        if (parser.parser.isSet(parser.convert)) {
+    } else if (parser.isSet(Key::Split)) {
+        line.action = parser.isSet(Key::Open) ? Action::SplitAndOpen : Action::Split;
+        if (parser.isSet(Key::Convert) || line.srt) {
             line.action = Action::UsageError;
-            line.error = localized(u"--split 与 --convert 不能同时使用：先断行，检查后再转换",
-                                   u"--split and --convert do not go together: split, review, "
-                                   u"then convert");
+            line.error = localized(u"%1 不能与 --split 同时使用：先断行，检查后再转换",
+                                   u"%1 does not go with --split: split, review, then convert")
+                             .arg(line.srt ? u"--srt"_s : u"--convert"_s);
         } else if (line.files.isEmpty() && line.action == Action::SplitAndOpen) {
             // A launcher's action gives no file: the window opens as it would.
             line.action = Action::Window;
@@ -176,16 +217,20 @@ CommandLine parseCommandLine(const QStringList &arguments)
                                    u"the window takes one file at a time; to split several, "
                                    u"leave out --open");
         }
-    } else if (parser.parser.isSet(parser.open)) {
+    } else if (parser.isSet(Key::Open)) {
         line.action = Action::UsageError;
         line.error = localized(u"--open 只能与 --split 一起使用", u"--open goes only with --split");
-    } else if (parser.parser.isSet(parser.convert)) {
+    } else if (parser.isSet(Key::Convert)) {
         line.action = Action::Convert;
         if (line.files.isEmpty()) {
             line.action = Action::UsageError;
             line.error =
                 localized(u"--convert 需要至少一个文件", u"--convert needs at least one file");
         }
+    } else if (line.srt) {
+        line.action = Action::UsageError;
+        line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
+                         .arg(u"--srt"_s);
     } else if (line.overwrite) {
         line.action = Action::UsageError;
         line.error = localized(u"--overwrite 只能与 --convert 或 --split 一起使用",
@@ -202,17 +247,17 @@ CommandLine parseCommandLine(const QStringList &arguments)
 int runWithoutWindow(const CommandLine &commandLine)
 {
     using Action = CommandLine::Action;
-    installParserTranslation();
-    const Parser parser;
     switch (commandLine.action) {
     case Action::Help:
-        writeLine(Stream::Output, helpText(parser));
+        writeLine(Stream::Output, helpText(Parser()));
         return 0;
     case Action::Version:
-        writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION_MARK ""_s);
+        writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION ""_s);
         return 0;
     case Action::Convert:
-        return convertFiles(commandLine.files, commandLine.overwrite);
+        return convertFiles(commandLine.files, commandLine.overwrite,
+                            commandLine.srt ? conversion::DocumentFormat::Srt
+                                            : conversion::DocumentFormat::Utf);
     case Action::Split:
         return splitFiles(commandLine.files, commandLine.overwrite);
     case Action::UsageError:

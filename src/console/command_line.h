@@ -19,6 +19,7 @@ struct CommandLine
     Action action = Action::Window;
     QStringList files;
     bool overwrite = false;
+    bool srt = false; // convert to SRT files instead of .utf ones
     QString error;
 };
 

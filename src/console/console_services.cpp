@@ -30,6 +30,7 @@ conversion::Services::Answer ConsoleServices::showMessage(const QString &text, c
                     u" No: %1 is left as it is (--overwrite replaces it)")
               .arg(kept));
     m_stopped = true;
+    m_kept = true;
     return Answer::No;
 }
 

@@ -17,6 +17,8 @@ public:
 
     // The run wrote its document and said so.
     bool converted() const { return m_finished && !m_stopped; }
+    // An existing output was left as it was.
+    bool kept() const { return m_kept; }
 
     Answer showMessage(const QString &text, const QString &title = {},
                        Buttons buttons = Buttons::Ok, bool questionIcon = false) override;
@@ -39,6 +41,7 @@ private:
     const bool m_overwrite;
     bool m_finished = false;
     bool m_stopped = false;
+    bool m_kept = false;
 };
 
 } // namespace captiloom::console

@@ -2,6 +2,7 @@
 
 #include "batch_conversion.h"
 #include "command_line.h"
+#include "run_translator.h"
 #include "terminal.h"
 
 #include "script_writing.h"
@@ -103,11 +104,16 @@ void say(const QString &name, const QString &text)
 
 int splitFiles(const QStringList &sources, bool overwrite)
 {
-    return forEachSource(sources, conversion::ScriptPath, [&](const BatchJob &job) {
-        const ScriptOutcome outcome = conversion::WriteScript(job.source, job.output, overwrite);
-        say(job.name, report(outcome, job.output));
-        return succeeded(outcome);
-    });
+    const BatchCounts counts =
+        forEachSource(sources, conversion::ScriptPath, [&](const BatchJob &job) {
+            const ScriptOutcome outcome =
+                conversion::WriteScript(job.source, job.output, overwrite);
+            say(job.name, report(outcome, job.output));
+            return succeeded(outcome)                ? JobOutcome::Done
+                : outcome.kind == Kind::ScriptExists ? JobOutcome::Kept
+                                                     : JobOutcome::Failed;
+        });
+    return counts.kept + counts.failed == 0 ? 0 : 1;
 }
 
 SplitForWindow splitForWindow(const QString &source, bool overwrite)
@@ -156,6 +162,7 @@ std::optional<SplitForWindow> splitBeforeWindow(int argc, char **argv)
     // The arguments as the system gave them (on Windows in UTF-16, whatever
     // the code page), through an application that starts no window system.
     const QCoreApplication application(argc, argv);
+    installConsoleTranslations();
     const CommandLine line = parseCommandLine(QCoreApplication::arguments());
     if (line.action != CommandLine::Action::SplitAndOpen)
         return {};

@@ -1,5 +1,6 @@
 #include "conversion_run.h"
 
+#include "run_texts.h"
 #include "services.h"
 #include "subtitle_clock.h"
 #include "subtitle_document.h"
@@ -7,6 +8,7 @@
 #include "file_system.h"
 #include "source_text.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 #include <limits>
@@ -17,30 +19,47 @@ namespace {
 
 using platform::SourceText;
 
-// What the user reads; the leading spaces belong to the texts.
-constexpr QStringView noSourceText = u"          请选择源文件";
-constexpr QStringView noOutputText = u"         请选择输出文件";
-constexpr QStringView sourceMissingText = u"          没找到源文件";
-constexpr QStringView overwriteText = u"目标文件已存在，要覆盖吗？！";
-constexpr QStringView overwriteTitle = u"覆盖确认";
-constexpr QStringView sameFileText = u"输出文件与源文件相同，请另选输出文件";
-constexpr QStringView finishedText = u"      恭喜，恭喜！ 转换成功！";
-
 // The line counter is a signed 16-bit number.
 constexpr qint64 largestLineCount = std::numeric_limits<qint16>::max();
 
+QString said(const char *text)
+{
+    return QCoreApplication::translate(texts::context, text);
+}
+
+// A text that may name a file, and the system's reason; see run_texts.h for
+// why a text may leave out either placeholder.
+QString said(const char *text, const QString &path, const QString &reason = {})
+{
+    const QString words = said(text);
+    const bool namesPath = words.contains(u"%1");
+    const bool givesReason = words.contains(u"%2");
+    if (namesPath && givesReason)
+        return words.arg(path, reason);
+    if (namesPath || givesReason)
+        return words.arg(namesPath ? path : reason);
+    return words;
+}
+
 QString tooLongText(qint64 line)
 {
-    return QStringLiteral("第%1行太长。一般每行不超过20字。请修改后再试！").arg(line);
+    return said(texts::tooLong).arg(line);
 }
 
 QString unsavableText(qint64 line, char32_t character)
 {
-    return QStringLiteral("第%1行含有无法保存的字符“%2”。请修改后再试！")
+    return said(texts::unsavable)
         .arg(line)
         // Not QString::fromUcs4(), which takes a U+FEFF for a byte-order mark
         // and would show the user nothing between the quotes.
         .arg(QStringView(QChar::fromUcs4(character)).toString());
+}
+
+// Bytes that UTF-8 cannot carry as they are: the source is most likely in
+// another encoding than the code page.
+QString undecodableText(qint64 line)
+{
+    return said(texts::undecodable).arg(line);
 }
 
 class ConversionRun
@@ -50,6 +69,7 @@ public:
         : m_sourcePath(std::move(sourcePath))
         , m_outputPath(std::move(outputPath))
         , m_services(services)
+        , m_format(formatOf(m_outputPath))
     { }
 
     void run();
@@ -67,6 +87,7 @@ private:
     const QString m_sourcePath;
     const QString m_outputPath;
     Services &m_services;
+    const DocumentFormat m_format;
     qint16 LineCount = 0;
     qint64 m_sourceBytes = 0;
 };
@@ -74,25 +95,25 @@ private:
 bool ConversionRun::checkPaths()
 {
     if (m_sourcePath.isEmpty()) {
-        m_services.showMessage(noSourceText.toString());
+        m_services.showMessage(said(texts::noSource));
         return false;
     }
     if (m_outputPath.isEmpty()) {
-        m_services.showMessage(noOutputText.toString());
+        m_services.showMessage(said(texts::noOutput));
         return false;
     }
     if (!platform::regularFileExists(m_sourcePath)) {
-        m_services.showMessage(sourceMissingText.toString());
+        m_services.showMessage(said(texts::sourceMissing));
         return false;
     }
     // Replacing the output would replace the source before it is read.
     if (platform::sameFile(m_sourcePath, m_outputPath)) {
-        m_services.showMessage(sameFileText.toString());
+        m_services.showMessage(said(texts::sameFile));
         return false;
     }
     if (platform::regularFileExists(m_outputPath)) {
         const auto answer = m_services.showMessage(
-            overwriteText.toString(), overwriteTitle.toString(), Services::Buttons::YesNo, true);
+            said(texts::overwrite), said(texts::overwriteTitle), Services::Buttons::YesNo, true);
         if (answer != Services::Answer::Yes)
             return false;
     }
@@ -101,13 +122,12 @@ bool ConversionRun::checkPaths()
 
 void ConversionRun::failToRead(const SourceText &source)
 {
-    fail(QStringLiteral("无法读取文件 %1：%2").arg(shown(m_sourcePath), source.errorString()));
+    fail(said(texts::cannotRead, shown(m_sourcePath), source.errorString()));
 }
 
 void ConversionRun::failChanged()
 {
-    fail(QStringLiteral("源文件 %1 在转换过程中被改动，没有生成字幕文件，请重新转换。")
-             .arg(shown(m_sourcePath)));
+    fail(said(texts::changed, shown(m_sourcePath)));
 }
 
 void ConversionRun::stopAtLine(const QString &message)
@@ -124,7 +144,7 @@ bool ConversionRun::countLines(SourceText &source)
         return false;
     }
     if (lines > largestLineCount) {
-        fail(QStringLiteral("源文件 %1 超过 32767 行，无法转换。").arg(shown(m_sourcePath)));
+        fail(said(texts::tooManyLines, shown(m_sourcePath)));
         return false;
     }
     LineCount = static_cast<qint16>(lines);
@@ -141,8 +161,8 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
     // The document holds each text line, no longer than the source nor than
     // the longest line in a code page of up to four bytes a character, and
     // about 45 bytes more per block.
-    DocumentWriter document(std::min<qint64>(m_sourceBytes, LineCount * longestLine * 4)
-                            + LineCount * 48);
+    DocumentWriter document(
+        std::min<qint64>(m_sourceBytes, LineCount * longestLine * 4) + LineCount * 48, m_format);
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
     ClockPair start { firstStartTime, firstStartMs };
@@ -164,7 +184,12 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
             stopAtLine(tooLongText(lineNumber));
             return false;
         }
-        if (line.unsavable) {
+        // UTF-8 holds every character, but not bytes that form none.
+        if (m_format == DocumentFormat::Srt && line.undecodable) {
+            stopAtLine(undecodableText(lineNumber));
+            return false;
+        }
+        if (m_format == DocumentFormat::Utf && line.unsavable) {
             stopAtLine(unsavableText(lineNumber, *line.unsavable));
             return false;
         }
@@ -200,10 +225,11 @@ void ConversionRun::run()
     {
         // Open for both passes, so that a source deleted or replaced in
         // between is still read whole; closed before the output is written.
-        SourceText source(m_sourcePath);
+        SourceText source(m_sourcePath,
+                          m_format == DocumentFormat::Srt ? SourceText::Output::Utf8
+                                                          : SourceText::Output::CodePage);
         if (!source.open()) {
-            fail(QStringLiteral("无法打开文件 %1：%2")
-                     .arg(shown(m_sourcePath), source.errorString()));
+            fail(said(texts::cannotOpen, shown(m_sourcePath), source.errorString()));
             return;
         }
         if (!countLines(source) || !generate(source, SubtitleText))
@@ -212,10 +238,10 @@ void ConversionRun::run()
 
     const QString reason = WriteDocument(m_outputPath, SubtitleText);
     if (!reason.isEmpty()) {
-        fail(QStringLiteral("无法写入文件 %1：%2").arg(shown(m_outputPath), reason));
+        fail(said(texts::cannotWrite, shown(m_outputPath), reason));
         return;
     }
-    m_services.showMessage(finishedText.toString());
+    m_services.showMessage(said(texts::finished, shown(m_outputPath)));
     m_services.hideProgress();
 }
 

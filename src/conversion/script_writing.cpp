@@ -105,7 +105,7 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
     if (platform::regularFileExists(scriptPath) && !overwrite)
         return failed(Kind::ScriptExists);
 
-    SourceText source(sourcePath, longestParagraphBytes);
+    SourceText source(sourcePath, SourceText::Output::CodePage, longestParagraphBytes);
     if (!source.open())
         return failed(Kind::ReadFailed, 0, source.errorString());
     const qint64 count = source.countLines(std::numeric_limits<qint64>::max());

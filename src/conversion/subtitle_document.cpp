@@ -41,6 +41,12 @@ char *writeClock(char *out, ClockPair pair)
 
 } // namespace
 
+DocumentFormat formatOf(const QString &OutputPath)
+{
+    return OutputPath.endsWith(u".srt", Qt::CaseInsensitive) ? DocumentFormat::Srt
+                                                             : DocumentFormat::Utf;
+}
+
 void DocumentWriter::appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPair end,
                                  QByteArrayView line)
 {
@@ -53,18 +59,18 @@ void DocumentWriter::appendBlock(qint64 SubtitleIndex, ClockPair start, ClockPai
     if (needed > m_text.size())
         m_text.resize(std::max(needed, 2 * m_text.size()));
     char *const begin = m_text.data() + m_size;
+    const auto endLine = [this](char *out) {
+        return std::copy(m_lineEnd.begin(), m_lineEnd.end(), out);
+    };
     char *out = std::to_chars(begin, begin + 20, SubtitleIndex).ptr;
-    *out++ = '\r';
-    *out++ = '\n';
+    out = endLine(out);
     out = writeClock(out, start);
     for (const char c : { ' ', '-', '-', '>', ' ' })
         *out++ = c;
     out = writeClock(out, end);
-    *out++ = '\r';
-    *out++ = '\n';
+    out = endLine(out);
     out = std::copy(line.begin(), line.end(), out);
-    for (const char c : { '\r', '\n', '\r', '\n' })
-        *out++ = c;
+    out = endLine(endLine(out));
     m_size = out - m_text.constData();
 }
 

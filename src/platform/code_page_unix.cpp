@@ -2,7 +2,9 @@
 
 #include <QStringConverter>
 
+#include <algorithm>
 #include <clocale>
+#include <iterator>
 #include <langinfo.h>
 #include <locale.h>
 
@@ -11,6 +13,7 @@ namespace captiloom::platform {
 namespace {
 
 const QByteArray fallbackName = QByteArrayLiteral("GBK");
+constexpr const char *gbkNames[] = { "GBK", "CP936", "windows-936", "MS936" };
 
 bool isUsable(const QByteArray &name)
 {
@@ -51,6 +54,13 @@ struct CodePage::Converter
     }
 
     const QByteArray name;
+    // ICU's GBK reads the byte FF, which Windows' code page 936 leaves
+    // undefined, as the private-use U+F8F5, so that it survives a round
+    // trip: text that no editor shows. It is a byte that forms no
+    // character, as on Windows.
+    const bool ffIsPrivate =
+        std::any_of(std::begin(gbkNames), std::end(gbkNames),
+                    [this](const char *gbk) { return qstricmp(name.constData(), gbk) == 0; });
     QStringDecoder decoder;
     std::optional<QStringEncoder> encoder;
     QByteArray scratch;
@@ -82,6 +92,8 @@ void CodePage::decodeLine(QByteArrayView bytes, QString &out)
     QChar *end = m_converter->decoder.appendToBuffer(out.data(), m_converter->scratch);
     out.truncate(end - out.constData() - 1);
     m_converter->decoder.resetState();
+    if (m_converter->ffIsPrivate)
+        out.replace(QChar(0xF8F5), QChar::ReplacementCharacter);
 }
 
 std::optional<char32_t> CodePage::encode(QStringView text, QByteArray &out)

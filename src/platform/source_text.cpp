@@ -32,8 +32,9 @@ QStringDecoder unicodeDecoder(SourceText::Encoding encoding)
 
 } // namespace
 
-SourceText::SourceText(const QString &path, qsizetype kept)
+SourceText::SourceText(const QString &path, Output output, qsizetype kept)
     : m_file(path)
+    , m_output(output)
     , m_keptBytes(kept)
 {
     m_buffer.resize(chunkSize);
@@ -268,6 +269,7 @@ void SourceText::decode(QByteArrayView bytes)
 {
     if (m_encoding == Encoding::CodePage) {
         m_codePage.decodeLine(bytes, m_text);
+        m_undecodable = m_text.contains(QChar::ReplacementCharacter);
         return;
     }
     // A lone last byte of a UTF-16 line is no character, and the converter
@@ -278,6 +280,7 @@ void SourceText::decode(QByteArrayView bytes)
     const QByteArrayView whole = oddByte ? bytes.chopped(1) : bytes;
     m_text.resize(m_unicode.requiredSpace(whole.size()) + 1);
     QChar *end = m_unicode.appendToBuffer(m_text.data(), whole);
+    m_undecodable = oddByte || m_unicode.hasError();
     if (oddByte)
         *end++ = QChar::ReplacementCharacter;
     m_text.truncate(end - m_text.constData());
@@ -329,6 +332,7 @@ bool SourceText::readLine(Line &line)
     line.cut = m_lineLength > bytes.size();
     line.bytes = bytes;
     line.unsavable.reset();
+    line.undecodable = false;
     if (line.cut) {
         decode(bytes);
         line.text = m_text;
@@ -338,8 +342,19 @@ bool SourceText::readLine(Line &line)
     if (line.text.isNull() && !bytes.isEmpty()) {
         decode(bytes);
         line.text = m_text;
+        line.undecodable = m_undecodable;
     }
-    if (m_encoding != Encoding::CodePage) {
+    if (m_output == Output::Utf8) {
+        // Lines decoded ahead are those before any replacement character.
+        // A lone surrogate of a UTF-16 source is no character either, and
+        // its encoder writes a replacement character for it.
+        m_encoded.resize(m_utf8.requiredSpace(line.text.size()));
+        m_encoded.truncate(m_utf8.appendToBuffer(m_encoded.data(), line.text)
+                           - m_encoded.constData());
+        line.undecodable = line.undecodable || m_utf8.hasError();
+        m_utf8.resetState();
+        line.bytes = m_encoded;
+    } else if (m_encoding != Encoding::CodePage) {
         line.unsavable = m_codePage.encode(line.text, m_encoded);
         line.bytes = m_encoded;
     }

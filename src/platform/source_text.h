@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QString>
 #include <QStringDecoder>
+#include <QStringEncoder>
 
 #include <optional>
 
@@ -26,11 +27,17 @@ class SourceText
 public:
     using Encoding = SourceEncoding;
 
+    // What the subtitle file is written in, and so what a line's bytes are.
+    enum class Output {
+        CodePage,
+        Utf8,
+    };
+
     struct Line
     {
-        // The line as it goes into the subtitle file, in the code page: a
+        // The line as it goes into the subtitle file. In the code page: a
         // code-page source's own bytes, even those the code page cannot
-        // decode; a Unicode source's text encoded.
+        // decode; a Unicode source's text encoded. In UTF-8: the text encoded.
         QByteArrayView bytes;
         // What the line's length is measured on: every byte that forms no
         // character counts as one replacement character.
@@ -39,6 +46,10 @@ public:
         bool cut = false;
         // A character of a Unicode source that the code page cannot hold.
         std::optional<char32_t> unsavable;
+        // Bytes (or UTF-16 units) that form no character, which only a file
+        // in the source's own code page can carry as they are: UTF-8 output
+        // would hold replacement characters in their place.
+        bool undecodable = false;
     };
 
     // Bytes a line keeps: far more than the longest subtitle in any encoding.
@@ -46,7 +57,8 @@ public:
 
     // `kept`: the bytes a line keeps, for a reader that needs whole
     // paragraphs rather than subtitles.
-    explicit SourceText(const QString &path, qsizetype kept = keptBytes);
+    explicit SourceText(const QString &path, Output output = Output::CodePage,
+                        qsizetype kept = keptBytes);
 
     bool open();
     // Reads the whole file, finds its encoding and line ends and returns its
@@ -87,6 +99,7 @@ private:
     void decode(QByteArrayView bytes);
 
     QFile m_file;
+    const Output m_output;
     const qsizetype m_keptBytes;
     Encoding m_encoding = Encoding::CodePage;
     qsizetype m_markLength = 0;
@@ -115,6 +128,8 @@ private:
     QByteArray m_encoded;
     CodePage m_codePage;
     QStringDecoder m_unicode;
+    bool m_undecodable = false; // in what decode() decoded last
+    QStringEncoder m_utf8 { QStringConverter::Utf8, QStringConverter::Flag::Stateless };
     Utf8Detector m_detector;
 };
 

@@ -62,7 +62,7 @@ void setUpApplication(QApplication &application)
     QApplication::setApplicationName(u"captiloom"_s);
     QGuiApplication::setDesktopFileName(u"captiloom"_s);
     QApplication::setWindowIcon(applicationIcon());
-    installQtTranslations(application);
+    platform::installQtTranslations(application);
     if (const QFont chinese = fontWithChinese(QApplication::font());
         chinese != QApplication::font())
         QApplication::setFont(chinese);

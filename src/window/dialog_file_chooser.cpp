@@ -6,6 +6,8 @@
 #include <QPointer>
 #include <QScopeGuard>
 
+#include <algorithm>
+
 namespace captiloom::window {
 
 using namespace Qt::StringLiterals;
@@ -19,7 +21,8 @@ DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName,
 
 DialogFileChooser::~DialogFileChooser() = default;
 
-std::optional<QString> DialogFileChooser::ask(const QString &description, const QString &pattern)
+std::optional<FileChooser::Choice> DialogFileChooser::ask(const QList<FileType> &types,
+                                                          const QString &folder)
 {
     // Owned by the window while it shows, so that it stays on top of it.
     QPointer<QFileDialog> chooser = new QFileDialog(m_window);
@@ -34,21 +37,29 @@ std::optional<QString> DialogFileChooser::ask(const QString &description, const 
     chooser->setDefaultSuffix(QString());
     // A description that already names its pattern, "Text Files(*.txt)", is
     // shown as it is; Qt reads the pattern from the parentheses.
-    chooser->setNameFilter(description.endsWith(u'(' + pattern + u')')
-                               ? description
-                               : description + u" ("_s + pattern + u')');
-    // Offer the last choice again, in its folder. Windows' dialog takes only
-    // the name from the selection and the folder from the directory.
-    if (const QString last = QDir::fromNativeSeparators(lastFileName()); !last.isEmpty()) {
-        chooser->setDirectory(QFileInfo(last).absolutePath());
+    QStringList filters;
+    for (const FileType &type : types)
+        filters << (type.description.endsWith(u'(' + type.pattern + u')')
+                        ? type.description
+                        : type.description + u" ("_s + type.pattern + u')');
+    chooser->setNameFilters(filters);
+    // Offer the last choice again, in its folder, or in the folder asked for.
+    // Windows' dialog takes only the name from the selection and the folder
+    // from the directory.
+    const QString last = QDir::fromNativeSeparators(lastFileName());
+    const QString lastFolder = last.isEmpty() ? QString() : QFileInfo(last).absolutePath();
+    const QString start = folder.isEmpty() ? lastFolder : QDir::fromNativeSeparators(folder);
+    if (!start.isEmpty())
+        chooser->setDirectory(start);
+    if (!last.isEmpty() && QFileInfo(start) == QFileInfo(lastFolder))
         chooser->selectFile(last);
-    }
     if (chooser->exec() != QDialog::Accepted || !chooser)
         return std::nullopt;
     const QStringList files = chooser->selectedFiles();
     if (files.isEmpty())
         return std::nullopt;
-    return QDir::toNativeSeparators(files.constFirst());
+    return Choice { QDir::toNativeSeparators(files.constFirst()),
+                    std::max<qsizetype>(0, filters.indexOf(chooser->selectedNameFilter())) };
 }
 
 } // namespace captiloom::window

@@ -32,7 +32,7 @@ public:
     ~DialogFileChooser() override;
 
 protected:
-    std::optional<QString> ask(const QString &description, const QString &pattern) override;
+    std::optional<Choice> ask(const QList<FileType> &types, const QString &folder) override;
 
 private:
     QWidget *m_window;

@@ -4,10 +4,15 @@ namespace captiloom::window {
 
 FileChooser::~FileChooser() = default;
 
-QString FileChooser::fileName(const QString &description, const QString &pattern)
+QString FileChooser::fileName(const QList<FileType> &types, const QString &folder)
 {
-    if (auto chosen = ask(description, pattern); chosen && !chosen->isEmpty())
-        m_lastFileName = std::move(*chosen);
+    auto chosen = ask(types, folder);
+    if (!chosen || chosen->path.isEmpty())
+        return m_lastFileName;
+    const QString suffix = types.value(chosen->type).suffix;
+    if (!chosen->path.endsWith(suffix, Qt::CaseInsensitive))
+        chosen->path += suffix;
+    m_lastFileName = std::move(chosen->path);
     return m_lastFileName;
 }
 

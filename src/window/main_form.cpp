@@ -236,7 +236,7 @@ void MainForm::dropEvent(QDropEvent *event)
 
 void MainForm::command1Click()
 {
-    setSource(m_commonDialog1->fileName(u"Text Files(*.txt)"_s, u"*.txt"_s));
+    setSource(m_commonDialog1->fileName({ { u"Text Files(*.txt)"_s, u"*.txt"_s } }));
 }
 
 void MainForm::setSource(const QString &name)
@@ -251,7 +251,14 @@ void MainForm::setSource(const QString &name)
 
 void MainForm::command2Click()
 {
-    const QString name = m_commonDialog2->fileName(u"utf Files(*.utf)"_s, u"*.utf"_s);
+    // Beside the script, where its derived name puts the subtitles too. A
+    // name chosen with the SRT type is an SRT file, whatever was typed.
+    const QFileInfo source(m_sourcePath);
+    const QString name = m_commonDialog2->fileName(
+        { { u"utf Files(*.utf)"_s, u"*.utf"_s },
+          { u"SRT 字幕 UTF-8 (*.srt)"_s, u"*.srt"_s, u".srt"_s } },
+        m_sourcePath.isEmpty() || !source.absoluteDir().exists() ? QString()
+                                                                 : source.absolutePath());
     if (name.isEmpty())
         return;
     m_outputPath = name;

@@ -37,13 +37,26 @@ class TestConversionRun : public QObject
     static QByteArray gbk(const QString &text) { return QStringEncoder("GBK").encode(text); }
 
     // Runs on `source` over an old, read-only output the user agrees to replace.
-    void convert(const QByteArray &source)
+    void convert(const QByteArray &source, const QString &output = u"out.utf"_s)
     {
-        QVERIFY(writeFile(u"in.txt"_s, source) && writeFile(u"out.utf"_s, "old"));
-        QVERIFY(QFile::setPermissions(u"out.utf"_s, QFile::ReadOwner));
-        RunConversion(u"in.txt"_s, u"out.utf"_s, m_services);
-        QCOMPARE(m_folder->entries(), (QStringList { u"in.txt"_s, u"out.utf"_s }));
+        QVERIFY(writeFile(u"in.txt"_s, source) && writeFile(output, "old"));
+        QVERIFY(QFile::setPermissions(output, QFile::ReadOwner));
+        RunConversion(u"in.txt"_s, output, m_services);
+        QCOMPARE(m_folder->entries(), (QStringList { u"in.txt"_s, output }));
         QCOMPARE(readFile(u"in.txt"_s), source);
+    }
+    void checkRun(const QString &output)
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QString, outcome);
+        QFETCH(QByteArray, document);
+        convert(source, output);
+        const bool finished = outcome == shown::finished;
+        QCOMPARE(m_services.messages.join(u'\n'),
+                 shown::overwrite + u'\n' + outcome + (finished ? u""_s : u"\nend"_s));
+        QCOMPARE(readFile(output), finished ? document : QByteArray("old"));
+        QVERIFY(!finished || m_services.calls.contains(u"show"_s) == !document.isEmpty());
+        QCOMPARE(m_services.calls.last() == u"hide", finished);
     }
 
 private slots:
@@ -166,19 +179,36 @@ private slots:
         QTest::newRow("UTF-16, U+FEFF starting a line") << marked(QStringConverter::Utf16BE, u"字\r\n\uFEFF"_s) << unsavable.arg(2).arg(u"\uFEFF"_s) << QByteArray();
         // clang-format on
     }
-    void sources()
+    // A name that holds ".srt" without ending in it is a .utf file all the same.
+    void sources() { checkRun(u"out.srt.utf"_s); }
+
+    // An SRT file: the same blocks, the text in UTF-8, every line ended by LF.
+    // Any character goes; bytes that form none stop the run.
+    void srtSources_data()
     {
-        QFETCH(QByteArray, source);
-        QFETCH(QString, outcome);
-        QFETCH(QByteArray, document);
-        convert(source);
-        const bool finished = outcome == shown::finished;
-        QCOMPARE(m_services.messages.join(u'\n'),
-                 shown::overwrite + u'\n' + outcome + (finished ? u""_s : u"\nend"_s));
-        QCOMPARE(readFile(u"out.utf"_s), finished ? document : QByteArray("old"));
-        QVERIFY(!finished || m_services.calls.contains(u"show"_s) == !document.isEmpty());
-        QCOMPARE(m_services.calls.last() == u"hide", finished);
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("outcome");
+        QTest::addColumn<QByteArray>("document");
+        const QString text = u"你好世界\r\n\r\na\r\n堃喆玥珺，１２３ Ok！\r\n"_s;
+        const auto utf8 = [](const QString &document) {
+            return document.toUtf8();
+        };
+        const QString first = u"1\n00:00:12,440 --> 00:00:13,440\n"_s;
+        // clang-format off
+        for (const auto &[encoding, bytes] : inEveryEncoding(text, gbk(text)))
+            QTest::newRow(encoding) << bytes << shown::finished << utf8(first + u"你好世界\n\n2\n00:00:15,440 --> 00:00:15,940\na\n\n"
+                                                                        u"3\n00:00:15,940 --> 00:00:18,940\n堃喆玥珺，１２３ Ok！\n\n"_s);
+        QTest::newRow("LF only, 片头") << gbk(u"片头\n"_s) << shown::finished << utf8(first + u"片头\n\n"_s);
+        QTest::newRow("emoji") << u"表情😀"_s.toUtf8() << shown::finished << utf8(first + u"表情😀\n\n"_s);
+        QTest::newRow("GBK, undecodable") << QByteArray("ab\r\n\r\n\x81\x30 and") << shown::undecodable.arg(3) << QByteArray();
+        QTest::newRow("GBK, undecodable past 64 KiB") << QByteArray("a\r\n").repeated(21846) + "\xff" << shown::undecodable.arg(21847) << QByteArray();
+        QTest::newRow("UTF-8 marked, undecodable") << marked(QStringConverter::Utf8, u"字\r\n"_s) + "\xff" << shown::undecodable.arg(2) << QByteArray();
+        QTest::newRow("UTF-16, lone last byte") << marked(QStringConverter::Utf16LE, u"字\r\n"_s) + "x" << shown::undecodable.arg(2) << QByteArray();
+        QTest::newRow("UTF-16, lone surrogate") << QByteArray("\xff\xfe\x57\x5b\r\0\n\0\0\xd8", 10) << shown::undecodable.arg(2) << QByteArray();
+        QTest::newRow("too long and undecodable") << QByteArray(23, 'a') + "\xff" << shown::tooLong.arg(1) << QByteArray();
+        // clang-format on
     }
+    void srtSources() { checkRun(u"out.SRT"_s); }
 
     // Each text line sets the bar to its number among all lines; the last
     // terminator starts no line, nor does an LF cut off at the edge of the
@@ -239,7 +269,7 @@ private slots:
         QTest::newRow("dot") << u"in.txt"_s << u"./in.txt"_s << sameFile;
         QTest::newRow("dot-dot") << u"in.txt"_s << u"folder/../in.txt"_s << sameFile;
         QTest::newRow("symbolic link") << u"in.txt"_s << u"link.utf"_s << sameFile;
-        QTest::newRow("hard link") << u"in.txt"_s << u"hard.utf"_s << sameFile;
+        QTest::newRow("hard link, SRT") << u"in.txt"_s << u"hard.srt"_s << sameFile;
         // A regular file whose first read fails: nothing is mapped at address 0.
         QTest::newRow("unreadable source") << u"/proc/self/mem"_s << u"new.utf"_s << u"failure 无法读取文件 /proc/self/mem："_s + qt_error_string(EIO);
         QTest::newRow("source cut short") << u"cut.txt"_s << u"new.utf"_s << changed.arg(u"cut.txt");
@@ -271,7 +301,7 @@ private slots:
                     || (file.open(QIODevice::Append) && file.write("x") == 1));
         };
         QVERIFY(QFile::setPermissions(u"out.utf"_s, QFile::ReadOwner) && QDir().mkdir(u"folder"_s));
-        QVERIFY(QFile::link(u"in.txt"_s, u"link.utf"_s) && ::link("in.txt", "hard.utf") == 0);
+        QVERIFY(QFile::link(u"in.txt"_s, u"link.utf"_s) && ::link("in.txt", "hard.srt") == 0);
         QCOMPARE(::mkfifo("fifo", 0600), 0);
         QVERIFY(writeFile(u"secret.txt"_s, "text") && QFile::setPermissions(u"secret.txt"_s, {}));
         QVERIFY(QDir().mkdir(u"locked"_s) && writeFile(u"locked/out.utf"_s, "old"));

@@ -64,6 +64,8 @@ inline const QString sameFile = u"输出文件与源文件相同，请另选输�
 inline const QString finished = QString(6, u' ') + u"恭喜，恭喜！ 转换成功！|<app>"_s;
 inline const QString tooLong = u"第%1行太长。一般每行不超过20字。请修改后再试！|<app>"_s;
 inline const QString unsavable = u"第%1行含有无法保存的字符“%2”。请修改后再试！|<app>"_s;
+inline const QString undecodable =
+    u"第%1行含有无法识别的字节，不能写入SRT文件。请修改后再试！|<app>"_s;
 } // namespace shown
 
 inline QByteArray block(qint64 number, const QByteArray &times, const QByteArray &text)

@@ -24,16 +24,19 @@
 using namespace captiloom::window;
 using captiloom::conversion::Services;
 
-// Answers with a prepared name, an empty one standing for a cancel.
+// Answers with a prepared name and type, an empty name standing for a
+// cancel, and notes the folder it was to open in.
 class FakeFileChooser : public FileChooser
 {
 public:
-    QString answer;
+    QString answer, openedIn;
+    qsizetype type = 0;
 
 protected:
-    std::optional<QString> ask(const QString &, const QString &) override
+    std::optional<Choice> ask(const QList<FileType> &, const QString &folder) override
     {
-        return answer.isEmpty() ? std::nullopt : std::optional(answer);
+        openedIn = folder;
+        return answer.isEmpty() ? std::nullopt : std::optional(Choice { answer, type });
     }
 };
 
@@ -115,9 +118,9 @@ class TestWindow : public QObject
 
 private slots:
     // "1:<name>", "2:<name>": a browse button whose chooser answers <name>
-    // (empty: cancels); "t1:", "t2:": a box's text typed; "a:" a source on
-    // the command line; "u:" local files (or addresses) dropped, '+' between
-    // them, "x:" text dropped: only one local file is taken. "~": the folder.
+    // (empty: cancels), "s:<name>" the output's with the SRT type; "t1:", "t2:": a box's text
+    // typed; "a:" a source on the command line; "u:" local files (or addresses) dropped, '+'
+    // between them, "x:" text dropped: only one local file is taken. "~": the folder.
     void pathActions_data()
     {
         QTest::addColumn<QString>("steps");
@@ -148,6 +151,11 @@ private slots:
         QTest::newRow("drop, a folder") << u"2:成品.utf|u:子目录"_s << refused << noSource;
         QTest::newRow("drop, a web address") << u"2:成品.utf|u:https://captiloom.invalid/片头 1.txt"_s << refused << noSource;
         QTest::newRow("drop, text") << u"2:成品.utf|x:片头 1.txt"_s << refused << noSource;
+        // Whatever is typed with the SRT type is an SRT file; a .srt typed with the utf type is too.
+        QTest::newRow("SRT type, no extension") << u"s:/成品"_s << u"请选择需要转换的TXT文件|/成品.srt||/成品.srt|01"_s << noSource;
+        QTest::newRow("SRT type, .SRT") << u"s:/成品.SRT"_s << u"请选择需要转换的TXT文件|/成品.SRT||/成品.SRT|01"_s << noSource;
+        QTest::newRow("SRT type, .utf") << u"s:/成品.utf|2:"_s << u"请选择需要转换的TXT文件|/成品.utf.srt||/成品.utf.srt|01"_s << noSource;
+        QTest::newRow(".srt, utf type") << u"2:/成品.srt"_s << u"请选择需要转换的TXT文件|/成品.srt||/成品.srt|01"_s << noSource;
         // clang-format on
     }
     void pathActions()
@@ -180,7 +188,8 @@ private slots:
                 QCOMPARE(enter.isAccepted() && drop.isAccepted(), window.paths() != before);
             } else {
                 (step.startsWith(u'1') ? window.chooser1 : window.chooser2)->answer = value;
-                window.click(u"Command"_s + step[0]);
+                window.chooser2->type = step.startsWith(u's');
+                window.click(step.startsWith(u'1') ? u"Command1"_s : u"Command2"_s);
             }
         }
         QTEST(window.paths().replace(QDir::toNativeSeparators(folder.path() + u'/'), u"~"_s),
@@ -189,6 +198,22 @@ private slots:
         QTEST(window.services->messages.join(u'\n'), "onConvert");
         QCOMPARE(QFile::exists(u"片头 1(字幕).utf"_s),
                  window.services->messages == QStringList { shown::finished });
+    }
+
+    // The output chooser opens beside a source whose folder exists, where
+    // the derived name puts the subtitles; else at its own last choice.
+    void outputChooserFolder()
+    {
+        TemporaryFolder folder;
+        QVERIFY(QDir().mkdir(u"子目录"_s));
+        Window window;
+        QStringList opened;
+        for (const QString &source : { QString(), u"子目录/片头.txt"_s, u"无此目录/片头.txt"_s }) {
+            window.form.takeSource(source);
+            window.click(u"Command2"_s);
+            opened << window.chooser2->openedIn;
+        }
+        QCOMPARE(opened, (QStringList { {}, folder.filePath(u"子目录"_s), {} }));
     }
 
     // What the window shows before anything is done: every text exactly,
@@ -349,12 +374,14 @@ private slots:
     {
         QTest::addColumn<QString>("row"); // of the button and the box
         QTest::addColumn<QString>("typed"); // a file that does not exist yet
-        QTest::addColumn<QString>("seen"); // filter|accept mode|asks nothing|suffix
-        QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << u"Text Files(*.txt)|0|1|"_s;
+        QTest::addColumn<int>("type"); // chosen in the list of types; SRT adds ".srt"
+        QTest::addColumn<QString>("seen"); // filters|accept mode|asks nothing|suffix
+        QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << 0 << u"Text Files(*.txt)|0|1|"_s;
         // Windows' save dialog would add ".utf" to the name.
-        const int outputMode = QSysInfo::productType() == u"windows" ? 0 : 1;
-        QTest::newRow("output") << u"2"_s << u"新 片头"_s
-                                << u"utf Files(*.utf)|%1|1|"_s.arg(outputMode);
+        const QString output = u"utf Files(*.utf);SRT 字幕 UTF-8 (*.srt)|%1|1|"_s.arg(
+            QSysInfo::productType() == u"windows" ? 0 : 1);
+        QTest::newRow("output") << u"2"_s << u"新 片头"_s << 0 << output;
+        QTest::newRow("output, SRT") << u"2"_s << u"新 片头"_s << 1 << output;
     }
     void fileDialogs()
     {
@@ -380,8 +407,11 @@ private slots:
                        .arg(dialog->testOption(QFileDialog::DontConfirmOverwrite))
                        .arg(dialog->defaultSuffix());
             dialog->setDirectory(dir.path());
+            QFETCH(int, type);
+            dialog->selectNameFilter(dialog->nameFilters().value(type));
             dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(typed);
             static_cast<QDialog *>(dialog)->accept(); // as its Open or Save button does
+            typed += type ? u".srt"_s : QString();
         });
         QTEST(seen, "seen");
         const QString chosen = QDir::toNativeSeparators(dir.filePath(typed));

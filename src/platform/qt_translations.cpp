@@ -4,7 +4,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace captiloom::window {
+namespace captiloom::platform {
 
 bool installQtTranslations(QCoreApplication &application, const QLocale &locale)
 {
@@ -17,4 +17,4 @@ bool installQtTranslations(QCoreApplication &application, const QLocale &locale)
     return QCoreApplication::installTranslator(translator);
 }
 
-} // namespace captiloom::window
+} // namespace captiloom::platform
