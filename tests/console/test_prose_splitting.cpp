@@ -127,6 +127,7 @@ private slots:
             QTEST(done.status, "status");
             QVERIFY2(done.message.contains(said), qPrintable(done.message));
             QCOMPARE(readFile(u"片头(断行).txt"_s), script.isEmpty() ? "<missing>" : script);
+            QCOMPARE(readFile(u"片头.txt"_s), source);
             return;
         }
         const QString program = QDir(QCoreApplication::applicationDirPath())
