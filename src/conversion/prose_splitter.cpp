@@ -65,22 +65,21 @@ public:
         : m_text(text)
     {
         m_kinds.reserve(text.size());
-        for (qsizetype at = 0; at < text.size(); ++at)
+        m_glue.reserve(text.size());
+        for (qsizetype at = 0; at < text.size(); ++at) {
             m_kinds.append(kindOf(at));
+            const QChar c = text[at];
+            m_glue.append(m_kinds.back() == Kind::Text && !c.isSurrogate() && !isChineseScript(c));
+        }
     }
 
     QStringView text() const { return m_text; }
     Kind kindAt(qsizetype at) const { return m_kinds[at]; }
     // Whether a line may end before `at` without cutting a run of Latin
     // letters and digits, or the symbols that go with them (50%, ¥100, C++).
-    bool runContinues(qsizetype at) const { return isGlue(at - 1) && isGlue(at); }
+    bool runContinues(qsizetype at) const { return m_glue[at - 1] && m_glue[at]; }
 
 private:
-    bool isGlue(qsizetype at) const
-    {
-        const QChar c = m_text[at];
-        return !c.isSurrogate() && !isChineseScript(c) && kindAt(at) == Kind::Text;
-    }
     // ASCII marks inside a run belong to it: 3.5, 10:30, 1,000, e-mail, -5,
     // don’t, https://.
     bool betweenRunLetters(qsizetype at) const
@@ -93,6 +92,7 @@ private:
 
     QStringView m_text;
     QList<Kind> m_kinds;
+    QList<bool> m_glue; // a character of a run that is never broken
 };
 
 Kind Paragraph::kindOf(qsizetype at) const
