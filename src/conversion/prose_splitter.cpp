@@ -364,7 +364,8 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
 // The places where words start, looked up only where a line may be cut
 // between words: in a stretch between clause marks that may be too long for
 // a line, with the two pairs of quotation marks it may be given in a
-// paragraph that has any. Most clauses are short, and the dictionary costs
+// paragraph that has any, and the closing marks that the next stretch
+// hands back after a sentence's end. Most clauses are short, and the dictionary costs
 // far more than all the rest.
 QList<qsizetype> wordStarts(const Paragraph &text, platform::WordBreaks &words)
 {
@@ -372,7 +373,7 @@ QList<qsizetype> wordStarts(const Paragraph &text, platform::WordBreaks &words)
     bool quotes = false;
     for (qsizetype at = 0; at < paragraph.size() && !quotes; ++at)
         quotes = text.kindAt(at) == Kind::Opener || text.kindAt(at) == Kind::Closer;
-    const qsizetype longest = quotes ? scriptLineLength - 4 : scriptLineLength;
+    const qsizetype longest = quotes ? scriptLineLength - 6 : scriptLineLength;
     QList<qsizetype> starts;
     qsizetype from = 0;
     for (qsizetype at = 0; at <= paragraph.size(); ++at) {
