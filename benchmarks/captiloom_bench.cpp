@@ -12,6 +12,7 @@
 #include "code_page.h"
 #include "conversion_run.h"
 #include "main_form.h"
+#include "script_writing.h"
 
 #include <QApplication>
 #include <QDir>
@@ -126,6 +127,7 @@ public:
     void measureScaling();
     void measureMemory();
     void measureStartup();
+    void measureSplitting(const QString &directory);
     const QList<Row> &rows() const { return m_rows; }
 
 private:
@@ -347,6 +349,44 @@ void Bench::measureStartup()
     add("  same, wall clock, plain window (ms)", number(median(plainWall), 1), "");
 }
 
+// Splitting costs a few conversions at most: the largest source's text as
+// prose (each line a clause, every third a sentence's end, each pause a new
+// paragraph), split into a script, against converting that source.
+void Bench::measureSplitting(const QString &directory)
+{
+    const QString prose = directory + u"/prose.txt";
+    const QString script = conversion::ScriptPath(prose);
+    QByteArray text;
+    int clause = 0;
+    for (const QByteArray &line : contentsOf(m_workloads.largest).split('\n')) {
+        const QByteArray words = line.trimmed();
+        if (words.isEmpty() && !text.endsWith("\r\n"))
+            text += "\r\n";
+        else if (!words.isEmpty())
+            text += words + (++clause % 3 ? "\xA3\xAC" : "\xA1\xA3"); // ， and 。 in GBK
+    }
+    QFile file(prose);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+        giveUp("cannot write the prose");
+    file.close();
+
+    const auto split = [&] {
+        const conversion::ScriptOutcome outcome = conversion::WriteScript(prose, script, true);
+        if (outcome.kind != conversion::ScriptOutcome::Kind::Written)
+            giveUp("the prose was not split");
+    };
+    split();
+    silentRun(m_workloads.largest, m_output);
+    QList<double> splitting, converting;
+    for (int i = 0; i < timedRuns; ++i) {
+        splitting << timeMs(split);
+        converting << timedRun([&] { silentRun(m_workloads.largest, m_output); });
+    }
+    const double ratio = median(splitting) / median(converting);
+    add("splitting the largest source as prose / its conversion", number(ratio, 2), "<= 5",
+        ratio <= 5);
+}
+
 int runBenchmarks(int argc, char *argv[])
 {
     // Children inherit both: every window here, and in the probes, is drawn
@@ -372,16 +412,37 @@ int runBenchmarks(int argc, char *argv[])
     // Sections named on the command line run alone, in the table's order.
     const QStringList wanted = QCoreApplication::arguments().mid(1);
     Bench bench(workloads, directory.path());
-    const std::pair<const char *, void (Bench::*)()> sections[] = {
-        { "conversion", &Bench::measureConversion }, { "batch", &Bench::measureBatch },
-        { "scaling", &Bench::measureScaling },       { "memory", &Bench::measureMemory },
-        { "start-up", &Bench::measureStartup },
+    const std::pair<const char *, std::function<void()>> sections[] = {
+        { "conversion",
+          [&] {
+              bench.measureConversion();
+          } },
+        { "batch",
+          [&] {
+              bench.measureBatch();
+          } },
+        { "scaling",
+          [&] {
+              bench.measureScaling();
+          } },
+        { "memory",
+          [&] {
+              bench.measureMemory();
+          } },
+        { "start-up",
+          [&] {
+              bench.measureStartup();
+          } },
+        { "splitting",
+          [&] {
+              bench.measureSplitting(directory.path());
+          } },
     };
     for (const auto &[name, measure] : sections) {
         if (!wanted.isEmpty() && !wanted.contains(QLatin1String(name)))
             continue;
         std::fprintf(stderr, "bench: %s\n", name);
-        (bench.*measure)();
+        measure();
     }
 
     printTable(bench.rows());

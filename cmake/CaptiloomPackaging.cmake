@@ -13,7 +13,10 @@ else()
 endif()
 
 if(UNIX AND NOT APPLE)
+    # The second entry is what file managers offer under "Open with" for a
+    # text file: splitting its prose, then the window; menus do not show it.
     install(FILES ${PROJECT_SOURCE_DIR}/data/captiloom.desktop
+                  ${PROJECT_SOURCE_DIR}/data/captiloom-split.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
     foreach(size 16 32 48 256)
         install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom-${size}.png

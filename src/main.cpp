@@ -1,10 +1,13 @@
 #include "application_setup.h"
+#include "application_title.h"
 #include "command_line.h"
 #include "main_form.h"
+#include "prose_splitting.h"
 #include "run_translator.h"
 #include "terminal.h"
 
 #include <QApplication>
+#include <QMessageBox>
 
 #include <cstdlib>
 #include <cstring>
@@ -22,6 +25,15 @@ QString noDisplayLine()
         u"captiloom: no graphical desktop to show the window on (neither DISPLAY nor "
         u"WAYLAND_DISPLAY is set). Start it from a desktop session, or convert without a "
         u"window: captiloom --convert FILE...");
+}
+
+QString noDisplayAfterSplitLine()
+{
+    return console::localized(
+        u"captiloom: 没有可以显示窗口的图形桌面（DISPLAY 和 WAYLAND_DISPLAY 都未设置），"
+        u"无法打开窗口；断行已照常进行，结果见上一行。",
+        u"captiloom: no graphical desktop to show the window on (neither DISPLAY nor "
+        u"WAYLAND_DISPLAY is set); the splitting was done all the same, as the line above says.");
 }
 
 // The display named by -display, or by the environment.
@@ -115,11 +127,16 @@ int main(int argc, char **argv)
     // Help, the version and a conversion start no window system, so that they
     // work without a display; a mistyped option is the first thing to hear of.
     const bool noWindow = console::needsNoWindow(argc, argv);
+    const std::optional<console::SplitForWindow> split = console::splitBeforeWindow(argc, argv);
     if (noWindow || displayMissing(argc, argv)) {
         const QCoreApplication application(argc, argv);
         console::installConsoleTranslations();
         const console::CommandLine commandLine =
             console::parseCommandLine(QCoreApplication::arguments());
+        if (split) {
+            console::writeLine(console::Stream::Error, noDisplayAfterSplitLine());
+            return EXIT_FAILURE;
+        }
         if (noWindow || commandLine.action != console::CommandLine::Action::Window)
             return console::runWithoutWindow(commandLine);
         console::writeLine(console::Stream::Error, noDisplayLine());
@@ -134,12 +151,24 @@ int main(int argc, char **argv)
     window::setUpApplication(application);
     const console::CommandLine commandLine =
         console::parseCommandLine(QCoreApplication::arguments());
-    if (commandLine.action != console::CommandLine::Action::Window)
+    const bool splitFirst = commandLine.action == console::CommandLine::Action::SplitAndOpen;
+    if (commandLine.action != console::CommandLine::Action::Window && !splitFirst)
         return console::runWithoutWindow(commandLine);
 
     window::MainForm form;
-    if (!commandLine.files.isEmpty())
+    const console::SplitForWindow splitDone = !splitFirst ? console::SplitForWindow {}
+        : split                                           ? *split
+                : console::splitForWindow(commandLine.files.first(), commandLine.overwrite);
+    if (splitFirst)
+        form.takeSource(splitDone.chosen);
+    else if (!commandLine.files.isEmpty())
         form.takeSource(commandLine.files.first());
     form.show();
+    // Told over the window, since a desktop's menu shows no standard error.
+    if (!splitDone.message.isEmpty())
+        QMetaObject::invokeMethod(
+            &form,
+            [&] { QMessageBox::information(&form, window::applicationTitle(), splitDone.message); },
+            Qt::QueuedConnection);
     return QApplication::exec();
 }

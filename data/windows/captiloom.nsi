@@ -31,6 +31,10 @@ RequestExecutionLevel user
 !define PROGID "Captiloom.Text"
 !define PROGID_KEY "Software\Classes\${PROGID}"
 !define TXT_PROGIDS_KEY "Software\Classes\.txt\OpenWithProgids"
+; A verb under SystemFileAssociations shows on every .txt, whatever program
+; opens them, without touching .txt's own keys.
+!define TXT_VERBS_KEY "Software\Classes\SystemFileAssociations\.txt\shell"
+!define SPLIT_VERB_KEY "${TXT_VERBS_KEY}\Captiloom.Split"
 !define SHORTCUT_NAME "字幕织机"
 !define GUIDE_SHORTCUT_NAME "字幕织机使用指南"
 
@@ -114,6 +118,8 @@ LangString UninstallNeedsAdmin ${LANG_ENGLISH} "Captiloom was installed for all 
 LangString UninstallNeedsAdmin ${LANG_SIMPCHINESE} "字幕织机是为这台电脑的所有用户安装的，卸载需要管理员权限。"
 LangString TypeName ${LANG_ENGLISH} "Narration text"
 LangString TypeName ${LANG_SIMPCHINESE} "解说文字"
+LangString SplitVerb ${LANG_ENGLISH} "Split into subtitle lines (Captiloom)"
+LangString SplitVerb ${LANG_SIMPCHINESE} "用字幕织机自动断行"
 
 ; ---------------------------------------------------------------------------
 ; Shared by the installer and the uninstaller
@@ -173,6 +179,9 @@ Function ${prefix}RemoveInstallation
     DeleteRegKey SHCTX "${APPLICATION_KEY}"
     DeleteRegKey SHCTX "${PROGID_KEY}"
     DeleteRegValue SHCTX "${TXT_PROGIDS_KEY}" "${PROGID}"
+    DeleteRegKey SHCTX "${SPLIT_VERB_KEY}"
+    !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "${TXT_VERBS_KEY}"
+    !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\SystemFileAssociations\.txt"
     ; .txt belongs to Windows and to other programs: its keys go only if
     ; this program's entry was all they held. So do the user's own folder
     ; and keys above this program's, which a user's first installation
@@ -181,6 +190,7 @@ Function ${prefix}RemoveInstallation
     !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\.txt"
     ${If} $AllUsers != 1
         !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\Applications"
+        !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\SystemFileAssociations"
         !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Microsoft\Windows\CurrentVersion\Uninstall"
         RMDir "$LOCALAPPDATA\Programs"
     ${EndIf}
@@ -360,6 +370,11 @@ Section "$(MainSection)" SectionMain
     WriteRegStr SHCTX "${PROGID_KEY}\DefaultIcon" "" "$INSTDIR\captiloom.exe,0"
     WriteRegStr SHCTX "${PROGID_KEY}\shell\open\command" "" '"$INSTDIR\captiloom.exe" "%1"'
     WriteRegStr SHCTX "${TXT_PROGIDS_KEY}" "${PROGID}" ""
+    ; Right-click a .txt of prose: split it into a script beside it and open
+    ; the window with the script chosen.
+    WriteRegStr SHCTX "${SPLIT_VERB_KEY}" "" "$(SplitVerb)"
+    WriteRegStr SHCTX "${SPLIT_VERB_KEY}" "Icon" "$INSTDIR\captiloom.exe,0"
+    WriteRegStr SHCTX "${SPLIT_VERB_KEY}\command" "" '"$INSTDIR\captiloom.exe" --split --open "%1"'
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 SectionEnd
 

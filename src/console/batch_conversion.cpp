@@ -16,13 +16,7 @@ namespace captiloom::console {
 
 namespace {
 
-struct Job
-{
-    QString name; // as the user gave it
-    QString source; // full path, the platform's separators
-    QString output;
-    QString sourcePlace; // see place()
-};
+using Job = BatchJob;
 
 // One text for every spelling of a place (relative, "..", symbolic links; on
 // Windows any letter case), whether or not a file is there yet.
@@ -58,13 +52,15 @@ QString refusal(const Job &job, const Job *writer)
 
 } // namespace
 
-int convertFiles(const QStringList &sources, bool overwrite, conversion::DocumentFormat format)
+BatchCounts forEachSource(const QStringList &sources,
+                          const std::function<QString(const QString &)> &outputOf,
+                          const std::function<JobOutcome(const BatchJob &)> &handle)
 {
     QList<Job> jobs;
     QHash<QString, qsizetype> writers; // each output's place, and whose it is
     for (const QString &name : sources) {
         const QString source = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
-        const QString output = conversion::DeriveOutputPath(source, format);
+        const QString output = outputOf(source);
         jobs.append({ name, source, output, place(source) });
         // A source that is its own output is refused by its run, writing nothing.
         if (const QString written = place(output);
@@ -72,9 +68,7 @@ int convertFiles(const QStringList &sources, bool overwrite, conversion::Documen
             writers.insert(written, jobs.size() - 1);
     }
 
-    qsizetype converted = 0;
-    qsizetype kept = 0;
-    qsizetype failed = 0;
+    BatchCounts counts;
     QHash<QString, qsizetype> seen; // each source's place, and where it came first
     for (qsizetype index = 0; index < jobs.size(); ++index) {
         const Job &job = jobs[index];
@@ -92,13 +86,36 @@ int convertFiles(const QStringList &sources, bool overwrite, conversion::Documen
         if (const QString why = refusal(job, writer == index ? nullptr : &jobs[writer]);
             !why.isEmpty()) {
             writeLine(Stream::Error, job.name + u": " + why);
-            ++failed;
+            ++counts.failed;
             continue;
         }
+        switch (handle(job)) {
+        case JobOutcome::Done:
+            ++counts.done;
+            break;
+        case JobOutcome::Kept:
+            ++counts.kept;
+            break;
+        case JobOutcome::Failed:
+            ++counts.failed;
+            break;
+        }
+    }
+    return counts;
+}
+
+int convertFiles(const QStringList &sources, bool overwrite, conversion::DocumentFormat format)
+{
+    const auto outputOf = [format](const QString &source) {
+        return conversion::DeriveOutputPath(source, format);
+    };
+    const BatchCounts counts = forEachSource(sources, outputOf, [&](const BatchJob &job) {
         ConsoleServices services(job.name, job.output, overwrite);
         conversion::RunConversion(job.source, job.output, services);
-        ++(services.converted() ? converted : services.kept() ? kept : failed);
-    }
+        return services.converted() ? JobOutcome::Done
+            : services.kept()       ? JobOutcome::Kept
+                                    : JobOutcome::Failed;
+    });
     // A batch of many is summed up, so that its end says whether to look back.
     if (sources.size() > 1) {
         writeLine(
@@ -106,12 +123,12 @@ int convertFiles(const QStringList &sources, bool overwrite, conversion::Documen
             localized(u"共 %1 个文件：已转换 %2 个，字幕文件已存在而跳过 %3 个，未能转换 %4 个",
                       u"converted %2 of %1, skipped %3 whose subtitle file exists, "
                       u"not converted %4")
-                .arg(converted + kept + failed)
-                .arg(converted)
-                .arg(kept)
-                .arg(failed));
+                .arg(counts.done + counts.kept + counts.failed)
+                .arg(counts.done)
+                .arg(counts.kept)
+                .arg(counts.failed));
     }
-    return converted == seen.size() ? 0 : 1;
+    return counts.kept + counts.failed == 0 ? 0 : 1;
 }
 
 } // namespace captiloom::console

@@ -4,7 +4,38 @@
 
 #include <QStringList>
 
+#include <functional>
+
 namespace captiloom::console {
+
+// One source of a batch and the file made from it.
+struct BatchJob
+{
+    QString name; // as the user gave it
+    QString source; // full path, the platform's separators
+    QString output;
+    QString sourcePlace; // one text for every spelling of the source's place
+};
+
+// What became of one source of a batch.
+enum class JobOutcome { Done, Kept, Failed };
+
+// The sources of a batch by what became of them, each counted once.
+struct BatchCounts
+{
+    qsizetype done = 0;
+    qsizetype kept = 0; // its output exists and was left alone
+    qsizetype failed = 0;
+};
+
+// Hands each source, in order, to `handle` with the file `outputOf` makes of
+// it, after the checks every batch needs: a source named twice is handled
+// once, a file the batch itself writes is no source (what it read would
+// depend on the order), and a folder or a device is refused with a line on
+// standard error.
+BatchCounts forEachSource(const QStringList &sources,
+                          const std::function<QString(const QString &)> &outputOf,
+                          const std::function<JobOutcome(const BatchJob &)> &handle);
 
 // Converts each source, in order, to its derived output name, with the
 // conversion run the window uses and one line on standard error for every

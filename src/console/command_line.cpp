@@ -1,6 +1,7 @@
 #include "command_line.h"
 
 #include "batch_conversion.h"
+#include "prose_splitting.h"
 #include "terminal.h"
 
 #include <QCommandLineParser>
@@ -14,7 +15,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Key { Help, Version, Convert, Overwrite, Srt, Display, Platform };
+enum class Key { Help, Version, Convert, Split, Open, Overwrite, Srt, Display, Platform };
 
 // Every option, one row each. A `windowless` option alone asks for something
 // that needs no window, and is looked for before any application exists so
@@ -39,10 +40,21 @@ constexpr OptionRow optionTable[] = {
       u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
       u"Converts each name.txt, in order, to name(字幕).utf without a window.",
       true },
+    // Without --open, --split needs no window either: see needsNoWindow().
+    { Key::Split,
+      { "split" },
+      u"不打开窗口，把每个“名称.txt”断成字幕短行，写成“名称(断行).txt”。",
+      u"Breaks the prose of each name.txt into subtitle lines, written to "
+      u"name(断行).txt to be reviewed, then converted." },
+    { Key::Open,
+      { "open" },
+      u"与 --split 同用：断行后打开窗口，选好断行稿作为源文件。",
+      u"With --split: then opens the window with the script chosen as the source." },
     { Key::Overwrite,
       { "overwrite" },
-      u"与 --convert 同用：替换已有的字幕文件（默认保留，不转换）。",
-      u"With --convert: replaces subtitle files that exist (kept otherwise)." },
+      u"与 --convert 或 --split 同用：替换已有的字幕文件或断行稿（默认保留）。",
+      u"With --convert or --split: replaces subtitle files or scripts that exist "
+      u"(kept otherwise)." },
     { Key::Srt,
       { "srt" },
       u"与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，"
@@ -119,9 +131,11 @@ QString unknownOptions(const QStringList &names, const QStringList &arguments)
 QString usageLine()
 {
     return localized(u"用法：captiloom [选项] [文件]\n"
-                     u"　　　captiloom --convert [--overwrite] [--srt] 文件…",
+                     u"　　　captiloom --convert [--overwrite] [--srt] 文件…\n"
+                     u"　　　captiloom --split [--open] [--overwrite] 文件…",
                      u"Usage: captiloom [options] [file]\n"
-                     u"       captiloom --convert [--overwrite] [--srt] file...");
+                     u"       captiloom --convert [--overwrite] [--srt] file...\n"
+                     u"       captiloom --split [--open] [--overwrite] file...");
 }
 
 // Qt's help with the usage line above in place of its own, which would name
@@ -135,7 +149,11 @@ QString helpText(const Parser &parser)
 
 bool needsNoWindow(int argc, char **argv)
 {
+    bool split = false;
+    bool open = false;
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        split = split || std::strcmp(argv[i], "--split") == 0;
+        open = open || std::strcmp(argv[i], "--open") == 0;
         if (std::strcmp(argv[i], windowsHelp) == 0)
             return true;
         const char *name = argv[i];
@@ -150,7 +168,8 @@ bool needsNoWindow(int argc, char **argv)
             }
         }
     }
-    return false;
+    // Splitting needs a window only to show its result in.
+    return split && !open;
 }
 
 CommandLine parseCommandLine(const QStringList &givenArguments)
@@ -179,6 +198,28 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
         line.action = Action::Help;
     } else if (parser.isSet(Key::Version)) {
         line.action = Action::Version;
+    } else if (parser.isSet(Key::Split)) {
+        line.action = parser.isSet(Key::Open) ? Action::SplitAndOpen : Action::Split;
+        if (parser.isSet(Key::Convert) || line.srt) {
+            line.action = Action::UsageError;
+            line.error = localized(u"%1 不能与 --split 同时使用：先断行，检查后再转换",
+                                   u"%1 does not go with --split: split, review, then convert")
+                             .arg(line.srt ? u"--srt"_s : u"--convert"_s);
+        } else if (line.files.isEmpty() && line.action == Action::SplitAndOpen) {
+            // A launcher's action gives no file: the window opens as it would.
+            line.action = Action::Window;
+        } else if (line.files.isEmpty()) {
+            line.action = Action::UsageError;
+            line.error = localized(u"--split 需要至少一个文件", u"--split needs at least one file");
+        } else if (line.action == Action::SplitAndOpen && line.files.size() > 1) {
+            line.action = Action::UsageError;
+            line.error = localized(u"窗口一次只能打开一个文件；要给多个文件断行，请去掉 --open",
+                                   u"the window takes one file at a time; to split several, "
+                                   u"leave out --open");
+        }
+    } else if (parser.isSet(Key::Open)) {
+        line.action = Action::UsageError;
+        line.error = localized(u"--open 只能与 --split 一起使用", u"--open goes only with --split");
     } else if (parser.isSet(Key::Convert)) {
         line.action = Action::Convert;
         if (line.files.isEmpty()) {
@@ -186,10 +227,14 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
             line.error =
                 localized(u"--convert 需要至少一个文件", u"--convert needs at least one file");
         }
-    } else if (line.overwrite || line.srt) {
+    } else if (line.srt) {
         line.action = Action::UsageError;
         line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
-                         .arg(line.overwrite ? u"--overwrite"_s : u"--srt"_s);
+                         .arg(u"--srt"_s);
+    } else if (line.overwrite) {
+        line.action = Action::UsageError;
+        line.error = localized(u"--overwrite 只能与 --convert 或 --split 一起使用",
+                               u"--overwrite goes only with --convert or --split");
     } else if (line.files.size() > 1) {
         line.action = Action::UsageError;
         line.error = localized(u"窗口一次只能打开一个文件；要转换多个文件，请用 --convert",
@@ -213,8 +258,11 @@ int runWithoutWindow(const CommandLine &commandLine)
         return convertFiles(commandLine.files, commandLine.overwrite,
                             commandLine.srt ? conversion::DocumentFormat::Srt
                                             : conversion::DocumentFormat::Utf);
+    case Action::Split:
+        return splitFiles(commandLine.files, commandLine.overwrite);
     case Action::UsageError:
     case Action::Window:
+    case Action::SplitAndOpen:
         break;
     }
     writeLine(Stream::Error, u"captiloom: "_s + commandLine.error);

@@ -32,12 +32,13 @@ QStringDecoder unicodeDecoder(SourceText::Encoding encoding)
 
 } // namespace
 
-SourceText::SourceText(const QString &path, Output output)
+SourceText::SourceText(const QString &path, Output output, qsizetype kept)
     : m_file(path)
     , m_output(output)
+    , m_keptBytes(kept)
 {
     m_buffer.resize(chunkSize);
-    m_line.reserve(keptBytes);
+    m_line.reserve(std::min(m_keptBytes, chunkSize));
 }
 
 bool SourceText::open()
@@ -209,7 +210,7 @@ qsizetype SourceText::count(char16_t unit, qsizetype from, qsizetype to) const
 
 void SourceText::keep(qsizetype from, qsizetype to)
 {
-    const qsizetype room = keptBytes - m_line.size();
+    const qsizetype room = m_keptBytes - m_line.size();
     if (room > 0)
         m_line.append(m_buffer.constData() + from, std::min(room, to - from));
     m_lineLength += to - from;
@@ -327,7 +328,7 @@ bool SourceText::readLine(Line &line)
     // Most lines lie whole in the buffer, and are handed out where they lie.
     const QByteArrayView bytes = m_lineStart < 0
         ? QByteArrayView(m_line)
-        : QByteArrayView(m_buffer.constData() + m_lineStart, std::min(m_lineLength, keptBytes));
+        : QByteArrayView(m_buffer.constData() + m_lineStart, std::min(m_lineLength, m_keptBytes));
     line.cut = m_lineLength > bytes.size();
     line.bytes = bytes;
     line.unsavable.reset();

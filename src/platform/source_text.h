@@ -55,7 +55,10 @@ public:
     // Bytes a line keeps: far more than the longest subtitle in any encoding.
     static constexpr qsizetype keptBytes = 1024;
 
-    explicit SourceText(const QString &path, Output output = Output::CodePage);
+    // `kept`: the bytes a line keeps, for a reader that needs whole
+    // paragraphs rather than subtitles.
+    explicit SourceText(const QString &path, Output output = Output::CodePage,
+                        qsizetype kept = keptBytes);
 
     bool open();
     // Reads the whole file, finds its encoding and line ends and returns its
@@ -66,6 +69,11 @@ public:
     bool rewind();
     // False at the end of the file, or when reading fails (see failed()).
     bool readLine(Line &line);
+
+    // What countLines() found out, for writing a file like this one.
+    Encoding encoding() const { return m_encoding; }
+    bool hasByteOrderMark() const { return m_markLength > 0; }
+    bool endsLinesAtCr() const { return m_terminator == u'\r'; }
 
     bool failed() const { return m_failed; }
     QString errorString() const { return m_file.errorString(); }
@@ -92,6 +100,7 @@ private:
 
     QFile m_file;
     const Output m_output;
+    const qsizetype m_keptBytes;
     Encoding m_encoding = Encoding::CodePage;
     qsizetype m_markLength = 0;
     char16_t m_terminator = u'\r'; // LF when the file holds no CR

@@ -1,0 +1,172 @@
+#include "prose_splitting.h"
+
+#include "batch_conversion.h"
+#include "command_line.h"
+#include "run_translator.h"
+#include "terminal.h"
+
+#include "script_writing.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+#include <cstring>
+
+namespace captiloom::console {
+
+namespace {
+
+using conversion::ScriptOutcome;
+using Kind = ScriptOutcome::Kind;
+
+// What the user reads about one source, without its name.
+QString report(const ScriptOutcome &outcome, const QString &script)
+{
+    const QString shown = QDir::toNativeSeparators(script);
+    switch (outcome.kind) {
+    case Kind::Written: {
+        QString text = localized(u"已断成 %1 行字幕、%2 处停顿，写入 %3",
+                                 u"split into %1 subtitle lines and %2 pauses, written to %3")
+                           .arg(outcome.textLines)
+                           .arg(outcome.pauses)
+                           .arg(shown);
+        if (outcome.overlongLine > 0)
+            text += localized(u"；但其中第%1行是一个超过23字的词，无法断开，转换前请手工修改",
+                              u"; but its line %1 is a single word of more than 23 characters "
+                              u"that cannot be broken: edit it by hand before converting")
+                        .arg(outcome.overlongLine);
+        if (outcome.unsavableLine > 0)
+            text += localized(u"；但其中第%1行含有字幕文件无法保存的字符“%2”，转换前请删掉或换掉它",
+                              u"; but its line %1 holds \"%2\", which the subtitle file cannot "
+                              u"hold: remove or replace it before converting")
+                        .arg(outcome.unsavableLine)
+                        .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
+        return text;
+    }
+    case Kind::AlreadyScript:
+        return localized(u"每行都不超过23字，可以直接转换，无需断行；没有写出文件",
+                         u"every line has at most 23 characters and converts as it is: "
+                         u"nothing to split, nothing written");
+    case Kind::ScriptExists:
+        return localized(u"%1 已存在，保持原样（加 --overwrite 可重新断行并覆盖它）",
+                         u"%1 exists and is left as it is (--overwrite splits again and "
+                         u"replaces it)")
+            .arg(shown);
+    case Kind::SourceMissing:
+        return localized(u"没找到源文件", u"source file not found");
+    case Kind::ReadFailed:
+        return localized(u"无法读取文件：%1", u"cannot read the file: %1").arg(outcome.reason);
+    case Kind::SourceChanged:
+        return localized(u"源文件在断行过程中被改动，没有写出文件，请重试",
+                         u"the source changed while it was read: nothing written, try again");
+    case Kind::Undecodable:
+        return localized(u"第%1行含有无法识别的字节，文件可能既不是 GBK 也不是 UTF-8 编码；"
+                         u"没有写出文件。请在编辑器中把它另存为 UTF-8 后再试",
+                         u"line %1 holds bytes that form no character: the file may be "
+                         u"neither GBK nor UTF-8. Nothing written; save it as UTF-8 in an "
+                         u"editor and try again")
+            .arg(outcome.line);
+    case Kind::ParagraphTooLong:
+        return localized(u"第%1行太长（超过 %2 KB），无法自动断行；没有写出文件。"
+                         u"请先在其中分出段落后再试",
+                         u"line %1 is too long to split (more than %2 KB): nothing written. "
+                         u"Break it into paragraphs first")
+            .arg(outcome.line)
+            .arg(conversion::longestParagraphBytes / 1024);
+    case Kind::ScriptTooLong:
+        return localized(u"断行后超过 32767 行，一个字幕文件容纳不下；没有写出文件。"
+                         u"请把源文件分成几个文件后再试",
+                         u"the script would have more than 32767 lines, more than one "
+                         u"subtitle file takes: nothing written. Split the source into "
+                         u"several files first");
+    case Kind::WriteFailed:
+        return localized(u"无法写入文件 %1：%2", u"cannot write %1: %2").arg(shown, outcome.reason);
+    }
+    return {};
+}
+
+bool succeeded(const ScriptOutcome &outcome)
+{
+    return (outcome.kind == Kind::Written && outcome.overlongLine == 0
+            && outcome.unsavableLine == 0)
+        || outcome.kind == Kind::AlreadyScript;
+}
+
+void say(const QString &name, const QString &text)
+{
+    QString line = name + u": " + text;
+    line.replace(u'\n', u' ').remove(u'\r');
+    writeLine(Stream::Error, line);
+}
+
+} // namespace
+
+int splitFiles(const QStringList &sources, bool overwrite)
+{
+    const BatchCounts counts =
+        forEachSource(sources, conversion::ScriptPath, [&](const BatchJob &job) {
+            const ScriptOutcome outcome =
+                conversion::WriteScript(job.source, job.output, overwrite);
+            say(job.name, report(outcome, job.output));
+            return succeeded(outcome)                ? JobOutcome::Done
+                : outcome.kind == Kind::ScriptExists ? JobOutcome::Kept
+                                                     : JobOutcome::Failed;
+        });
+    return counts.kept + counts.failed == 0 ? 0 : 1;
+}
+
+SplitForWindow splitForWindow(const QString &source, bool overwrite)
+{
+    SplitForWindow result;
+    const QString path = QDir::toNativeSeparators(QFileInfo(source).absoluteFilePath());
+    const QString script = conversion::ScriptPath(path);
+    result.chosen = path;
+    if (QFileInfo(path).isDir() || (QFileInfo::exists(path) && !QFileInfo(path).isFile())) {
+        result.message = localized(u"这不是普通文件", u"this is not a regular file");
+    } else {
+        const ScriptOutcome outcome = conversion::WriteScript(path, script, overwrite);
+        const QString text = report(outcome, script);
+        say(source, text);
+        // The script kept is the one to review; it may hold the user's corrections.
+        if (outcome.kind == Kind::Written || outcome.kind == Kind::ScriptExists)
+            result.chosen = script;
+        if (outcome.kind == Kind::ScriptExists)
+            result.message =
+                localized(u"已有断行稿“%1”，没有重新断行，窗口里选好的就是它。"
+                          u"要按原文重新断行，请先删除这份断行稿或给它改名。",
+                          u"The script \"%1\" exists already and was not split again; it is "
+                          u"the one chosen in the window. To split the text anew, delete or "
+                          u"rename that script first.")
+                    .arg(QFileInfo(script).fileName());
+        else if (!succeeded(outcome) || outcome.kind == Kind::AlreadyScript)
+            result.message = localized(u"%1：%2", u"%1: %2").arg(QFileInfo(path).fileName(), text);
+        result.status = succeeded(outcome) ? 0 : 1;
+        return result;
+    }
+    say(source, result.message);
+    result.status = 1;
+    return result;
+}
+
+std::optional<SplitForWindow> splitBeforeWindow(int argc, char **argv)
+{
+    bool split = false;
+    bool open = false;
+    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
+        split = split || std::strcmp(argv[i], "--split") == 0;
+        open = open || std::strcmp(argv[i], "--open") == 0;
+    }
+    if (!split || !open)
+        return {};
+    // The arguments as the system gave them (on Windows in UTF-16, whatever
+    // the code page), through an application that starts no window system.
+    const QCoreApplication application(argc, argv);
+    installConsoleTranslations();
+    const CommandLine line = parseCommandLine(QCoreApplication::arguments());
+    if (line.action != CommandLine::Action::SplitAndOpen)
+        return {};
+    return splitForWindow(line.files.first(), line.overwrite);
+}
+
+} // namespace captiloom::console

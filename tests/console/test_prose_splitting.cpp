@@ -1,0 +1,158 @@
+// Prose broken into subtitle lines: the rules, and `captiloom --split` as a user runs it.
+
+#include "test_support.h"
+
+#include "code_page.h"
+#include "prose_splitter.h"
+#include "prose_splitting.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QtTest>
+
+class TestProseSplitting : public QObject
+{
+    Q_OBJECT
+    captiloom::conversion::ProseSplitter m_splitter;
+
+private slots:
+    void rules_data()
+    {
+        QTest::addColumn<QString>("paragraph");
+        QTest::addColumn<QString>("script"); // its lines joined by |; empty: only the properties
+        // clang-format off
+        QTest::newRow("sentences") << u"你好。再见！真的吗？"_s << u"你好|再见|真的吗"_s;
+        QTest::newRow("short clauses share") << u"但是，他没有来；我们只好先走了。"_s << u"但是 他没有来 我们只好先走了"_s;
+        QTest::newRow("ellipsis, dash") << u"他犹豫了很久……最后还是决定——留下来."_s << u"他犹豫了很久|最后还是决定 留下来"_s;
+        QTest::newRow("signs, thousands") << u"气温降到-5度，注意保暖，全年销量超过1,000台。"_s << u"气温降到-5度 注意保暖|全年销量超过1,000台"_s;
+        QTest::newRow("mark after the end") << u"“走吧。”他说。"_s << u"“走吧”|他说"_s;
+        QTest::newRow("only marks") << u"。。。！ "_s << QString();
+        QTest::newRow("spaces") << u"  你好 \u3000"_s << u"你好"_s;
+        QTest::newRow("Latin runs") << u"请把文件发到我的e-mail，或者下载最新版本的App扫码登录，版本号是3.5，会议定在明天上午10:30开始。"_s << u"请把文件发到我的e-mail|或者下载最新版本的App扫码登录|版本号是3.5|会议定在明天上午10:30开始"_s;
+        QTest::newRow("Latin only") << u"The quick brown fox jumps over the lazy dog and keeps running far away."_s << u"The quick brown|fox jumps over the|lazy dog and keeps|running far away"_s;
+        QTest::newRow("one word too long") << u"访问https://example.com/a/very/long/path/name获取更多信息。"_s << u"访问|https://example.com/a/very/long/path/name|获取更多信息"_s;
+        QTest::newRow("long clause halved") << u"在这个快速发展的时代，人工智能正在深刻地改变着我们的生活方式和工作方式。"_s << u"在这个快速发展的时代|人工智能正在深刻地改变着|我们的生活方式和工作方式"_s;
+        QTest::newRow("quotation cut") << u"老师说：“同学们，今天我们要学习的内容非常重要，请大家一定认真听讲，做好笔记。”"_s << u"老师说 “同学们”|“今天我们要学习的内容非常重要”|“请大家一定认真听讲 做好笔记”"_s;
+        QTest::newRow("title, brackets") << u"《中华人民共和国民法典》是新中国第一部以法典命名的法律。我们（包括所有参加培训的新同事）都要在周五之前提交报告。"_s << u"《中华人民共和国民法典》|是新中国第一部以法典命名的法律|我们 包括所有参加培训的新同事|都要在周五之前提交报告"_s;
+        QTest::newRow("emoji") << u"今天天气真好😀我们去公园玩吧，顺便带上相机拍几张照片留作纪念😀😀😀😀。"_s << QString();
+        QTest::newRow("200 without marks") << u"这是一段没有任何标点符号的很长很长的文字用来测试自动断行功能是否能够在合适的词语边界处把它断开"_s.repeated(4) << QString();
+        QTest::newRow("real paragraph") << u"今天我们来聊一聊如何在家里制作一杯好喝的手冲咖啡，其实并没有想象中那么复杂。首先，你需要准备新鲜烘焙的咖啡豆、一台磨豆机、滤杯和滤纸，以及一个温度计。"_s << u"今天我们来聊一聊如何在家里|制作一杯好喝的手冲咖啡|其实并没有想象中那么复杂|首先 你需要准备新鲜烘焙的咖啡豆|一台磨豆机 滤杯和滤纸 以及一个温度计"_s;
+        // clang-format on
+    }
+    void rules()
+    {
+        QFETCH(QString, paragraph);
+        const QStringList lines = m_splitter.splitParagraph(paragraph);
+        const auto unicode = QRegularExpression::UseUnicodePropertiesOption;
+        const QRegularExpression notKept(u"[\\s\\p{P}]"_s, unicode), kept(u"[^“”《》]"_s),
+            breakable(u"[\\s\\p{Han}]"_s, unicode), pauses(u"[，。！？、；：…—（）]|^ | $|  "_s);
+        for (const QString &line : lines) {
+            // Twenty characters at most, but for a word: no hanzi, no space.
+            QVERIFY2(line.size() <= 20 || !line.contains(breakable), qPrintable(line));
+            QVERIFY2(!line.contains(pauses), qPrintable(line));
+            const QString marks = QString(line).remove(kept);
+            QVERIFY(marks.count(u'“') == marks.count(u'”')
+                    && marks.count(u'《') == marks.count(u'》'));
+        }
+        // Every letter, digit and symbol kept, in order.
+        QCOMPARE(lines.join(QString()).remove(notKept), QString(paragraph).remove(notKept));
+        if (!m_splitter.knowsWords())
+            QSKIP("no Chinese dictionary here (Wine has no icu.dll) to cut words as expected");
+        QFETCH(QString, script);
+        if (!script.isEmpty() || lines.isEmpty())
+            QCOMPARE(lines.join(u'|'), script);
+    }
+
+    void command_data()
+    {
+        QTest::addColumn<QByteArray>("source"); // of 片头.txt
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("said"); // what standard error's last line holds
+        QTest::addColumn<QByteArray>("script"); // 片头(断行).txt afterwards; empty: none
+        QTest::addColumn<QString>("chosen"); // for the window; empty: run the program
+        const auto gbk = [](const QString &text) {
+            QByteArray bytes;
+            return captiloom::platform::CodePage().encode(text, bytes), bytes;
+        };
+        const QString prose =
+            u"你好，世界。今天天气很好，我们一起去公园散步吧！\r\n\r\n\r\n第二段。"_s;
+        const QString lines = u"你好 世界\r\n今天天气很好 我们一起去公园散步吧\r\n\r\n第二段\r\n"_s;
+        const QByteArray gbkProse = gbk(prose), old = "old", bom = "\xEF\xBB\xBF";
+        const QStringList split { u"--split"_s, u"片头.txt"_s },
+            replace = split + QStringList { u"--overwrite"_s };
+        const QString written = u"片头.txt: 已断成 3 行字幕、1 处停顿"_s;
+        // clang-format off
+        QTest::newRow("GBK") << gbkProse << split << 0 << written << gbk(lines) << QString();
+        QTest::newRow("UTF-8, LF") << prose.toUtf8().replace('\r', "") << split << 0 << written << bom + lines.toUtf8().replace('\r', "") << QString();
+        QTest::newRow("UTF-16") << marked(QStringConverter::Utf16BE, prose) << split << 0 << written << marked(QStringConverter::Utf16BE, lines) << QString();
+        QTest::newRow("emoji") << QString(prose).replace(u"世界"_s, u"😀"_s).toUtf8() << split << 1 << u"第1行含有字幕文件无法保存的字符“😀”"_s << bom + QString(lines).replace(u"世界"_s, u"😀"_s).toUtf8() << QString();
+        QTest::newRow("a script already") << gbk(u"你好\r\n世界，今天"_s) << split << 0 << u"片头.txt: 每行都不超过23字"_s << QByteArray() << QString();
+        QTest::newRow("script kept") << gbkProse << split << 1 << u"片头(断行).txt 已存在"_s << old << QString();
+        QTest::newRow("script replaced") << gbkProse << replace << 0 << written << gbk(lines) << QString();
+        QTest::newRow("undecodable") << gbkProse + "\x81\x20" << split << 1 << u"片头.txt: 第4行含有无法识别的字节"_s << QByteArray() << QString();
+        QTest::newRow("a 300 KiB line") << gbk(u"长"_s.repeated(150000)) << split << 1 << u"片头.txt: 第1行太长"_s << QByteArray() << QString();
+        QTest::newRow("no display") << gbkProse << QStringList { u"--split"_s, u"--open"_s, u"片头.txt"_s } << 1 << u"captiloom: 没有可以显示窗口的图形桌面"_s << gbk(lines) << QString();
+        QTest::newRow("--open alone") << gbkProse << QStringList { u"--open"_s, u"片头.txt"_s } << 2 << QString() << QByteArray() << QString();
+        // With --open, as the window's start runs it: the script chosen, or the source itself,
+        // and the window's message naming the file (in the suite's language).
+        QTest::newRow("open") << gbkProse << split << 0 << QString() << gbk(lines) << u"片头(断行).txt"_s;
+        QTest::newRow("open a script") << gbk(u"你好"_s) << split << 0 << u"片头.txt"_s << QByteArray() << u"片头.txt"_s;
+        QTest::newRow("script kept, open") << gbkProse << split << 1 << u"片头(断行).txt"_s << old << u"片头(断行).txt"_s;
+        QTest::newRow("read-only folder, open") << gbkProse << split << 1 << u"片头(断行).txt"_s << QByteArray() << u"片头.txt"_s;
+        // clang-format on
+    }
+    void command()
+    {
+        QFETCH(QByteArray, source);
+        QFETCH(QByteArray, script);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"片头.txt"_s, source));
+        const QByteArrayView tag = QTest::currentDataTag();
+        if (tag.startsWith("script "))
+            QVERIFY(writeFile(u"片头(断行).txt"_s, "old"));
+        QFETCH(QString, said);
+        QFETCH(QString, chosen);
+        if (!chosen.isEmpty()) {
+            const auto writable = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
+            QFile::setPermissions(folder.path(),
+                                  tag.startsWith("read-only") ? QFile::ReadOwner | QFile::ExeOwner
+                                                              : writable);
+            const bool refused = !QFileInfo(folder.path()).isWritable();
+            const auto done = captiloom::console::splitForWindow(u"片头.txt"_s, false);
+            QFile::setPermissions(folder.path(), writable);
+            if (tag.startsWith("read-only") && !refused)
+                QSKIP("root may write it all the same");
+            QCOMPARE(QFileInfo(done.chosen).fileName(), chosen);
+            QTEST(done.status, "status");
+            QVERIFY2(done.message.contains(said), qPrintable(done.message));
+            QCOMPARE(readFile(u"片头(断行).txt"_s), script.isEmpty() ? "<missing>" : script);
+            QCOMPARE(readFile(u"片头.txt"_s), source);
+            return;
+        }
+        const QString program = QDir(QCoreApplication::applicationDirPath())
+                                    .filePath(QStringLiteral(CAPTILOOM_PROGRAM_FROM_SUITE));
+        if (!QFileInfo::exists(program))
+            QSKIP("no program beside this copy of the suite");
+#ifdef Q_OS_WIN
+        if (tag == "no display")
+            QSKIP("Windows always has a desktop");
+#endif
+        QFETCH(QStringList, arguments);
+        for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM" })
+            qunsetenv(name);
+        qputenv("LANGUAGE", "zh_CN");
+        QProcess process;
+        process.start(program, arguments);
+        QVERIFY(process.waitForFinished(60000));
+        QTEST(process.exitCode(), "status");
+        const QStringList lines =
+            QString::fromUtf8(process.readAllStandardError()).split(u'\n', Qt::SkipEmptyParts);
+        QVERIFY2(lines.value(lines.size() - 1).contains(said), qPrintable(lines.join(u'\n')));
+        QCOMPARE(readFile(u"片头(断行).txt"_s), script.isEmpty() ? "<missing>" : script);
+        QCOMPARE(readFile(u"片头.txt"_s), source);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProseSplitting)
+#include "test_prose_splitting.moc"
