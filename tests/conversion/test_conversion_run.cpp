@@ -18,8 +18,7 @@
 
 using namespace captiloom::conversion;
 
-// Ends the suite, saying why, once a run waits on a FIFO or a device, instead
-// of hanging until ctest gives up on it minutes later.
+// Ends the suite, saying why, when a run waits on a FIFO or a device, before ctest gives up.
 extern "C" void runBlocks(int)
 {
     const char message[] =
@@ -73,8 +72,8 @@ private slots:
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
 
-    // 64 MiB without a line break, sparse: the run's memory does not grow.
-    // First, so that no other test has raised the peak it is measured by.
+    // 64 MiB without a line break, sparse: the run's memory does not grow. First, so that no
+    // other test has raised the peak it is measured by.
     void lineOfManyMegabytes()
     {
         QVERIFY(writeFile(u"in.txt"_s, {}) && QFile::resize(u"in.txt"_s, 64 << 20));
@@ -209,10 +208,9 @@ private slots:
     }
     void srtSources() { checkRun(u"out.SRT"_s); }
 
-    // The line counter's limit: each text line sets the bar to its number
-    // among all lines, up to 32 767; one line more is found while counting,
-    // also where the first 64 KiB read ends just after the 32 767th line end.
-    // A last terminator starts no line, nor does an LF cut off by that read.
+    // The line counter's limit: each text line sets the bar to its number among all lines, up
+    // to 32 767; one more is found while counting, also where the first 64 KiB read ends just
+    // after the 32 767th line end. A last terminator starts no line, nor does a cut-off LF.
     void lineCountLimit_data()
     {
         QTest::addColumn<QByteArray>("source");
@@ -248,10 +246,9 @@ private slots:
                      + block(32767, "999:59:59,940 --> 1000:00:00,940", "y"));
     }
 
-    // Every way a run ends without writing: refused, a source changed between
-    // the passes, a write that fails (a size limit holds for root too; a FIFO
-    // is neither waited on nor replaced). The user is told why; every file
-    // stays as it was, read-only mark included. ./test runs it unprivileged too.
+    // Every way a run ends without writing: refused, a source changed or unreadable between
+    // the passes, a write that fails (a size limit holds for root too; a FIFO is neither
+    // waited on nor replaced). The user is told why; every file stays as it was, marks too.
     void nothingWritten_data()
     {
         QTest::addColumn<QString>("source");

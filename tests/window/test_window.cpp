@@ -1,5 +1,4 @@
-// The window as the user drives it: the path fields and their choosers, the
-// layout at every font size, and the boxes and bar a run reaches the user by.
+// The window as the user drives it: path fields, choosers, layout, boxes and the bar.
 
 #include "application_setup.h"
 #include "file_chooser.h"
@@ -23,8 +22,7 @@
 using namespace captiloom::window;
 using captiloom::conversion::Services;
 
-// Answers with a prepared name and type, an empty name standing for a
-// cancel, and notes the folder it was to open in.
+// Answers with a prepared name and type (no name: a cancel); notes its folder.
 class FakeFileChooser : public FileChooser
 {
 public:
@@ -67,10 +65,9 @@ struct Window
     }
 };
 
-// Runs `act`; each message box that comes up meanwhile is described as the
-// user meets it (title|text, as shown|icon|buttons|default button, and what a
-// screen reader says of it where that is not its title and text), shown to
-// `look`, and closed with `key`.
+// Runs `act`; describes each box that comes up (title|text as shown|icon|buttons|default,
+// and what a screen reader says where that is not its title and text), shows it to `look`
+// and closes it with `key`.
 static QStringList whileBoxes(const std::function<void()> &act, Qt::Key key = Qt::Key_Return,
                               const std::function<void(QMessageBox *)> &look = {})
 {
@@ -192,8 +189,8 @@ private slots:
                  services->messages == QStringList { shown::finished });
     }
 
-    // The output chooser opens beside a source whose folder exists, where
-    // the derived name puts the subtitles; else at its own last choice.
+    // The output chooser opens beside a source whose folder exists, where the derived name
+    // puts the subtitles; else at its own last choice.
     void outputChooserFolder()
     {
         TemporaryFolder folder;
@@ -208,10 +205,9 @@ private slots:
         QCOMPARE(opened, (QStringList { {}, folder.filePath(u"子目录"_s), {} }));
     }
 
-    // What the window shows before anything is done: every text exactly,
-    // leading spaces included; what is enabled and shown (the bar hidden, so
-    // that the credit line shows); the Tab cycle, from where the focus
-    // starts; and what a screen reader says of each control the user meets.
+    // What the window shows before anything is done: every text exactly, leading spaces
+    // included; what is enabled and shown (the bar hidden, so that the credit line shows);
+    // the Tab cycle, from where the focus starts; what a screen reader says of each control.
     void initialFace_data()
     {
         QTest::addColumn<QString>("name");
@@ -288,9 +284,8 @@ private slots:
                                u"CaptiloomV3.5|"_s + failure + u"|Critical|Ok|NoButton"_s }));
     }
 
-    // The window's own services in a run: the box over the window; behind it
-    // the bar, already drawn where the run stands (the run sets it too often
-    // to draw every setting); and the program ending, as after a failure.
+    // The window's services in a run: the box over the window; behind it the bar, drawn where
+    // the run stands (not at every setting); the program ending, as after a failure.
     void servicesInARun_data()
     {
         QTest::addColumn<QByteArray>("source");
@@ -366,10 +361,9 @@ private slots:
             QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
     }
 
-    // An open dialog for the source, a save dialog for the output (an open one
-    // refuses a new file); neither asks before replacing, since the run does,
-    // nor adds an extension. Each offers its last choice again, in its folder,
-    // which a cancel gives back.
+    // An open dialog for the source, a save dialog for the output (an open one refuses a new
+    // file); neither asks before replacing, since the run does, nor adds an extension. Each
+    // offers its last choice again, in its folder, which a cancel gives back.
     void fileDialogs_data()
     {
         QTest::addColumn<QString>("row"); // of the button and the box
@@ -425,9 +419,8 @@ private slots:
         QCOMPARE(pathBox->text(), chosen);
     }
 
-    // A run finds the bar as the last one left it, then sets maximum,
-    // minimum and position, in that order; none of them may fail, and the
-    // bar, hidden, keeps where the run ended.
+    // A run finds the bar as the last left it and sets maximum, minimum and position, in that
+    // order; none may fail, and the hidden bar keeps where the run ended.
     void progress()
     {
         QWidget window;
@@ -449,10 +442,9 @@ private slots:
         QCOMPARE(run(3, 2), 0.5); // a range past the old one
     }
 
-    // The layout grows with the font, set before the window opens or while
-    // it is open: each control's text fits the room its box leaves, and
-    // edges drawn on one line stay on one line of pixels, so that nothing
-    // drawn edge to edge gains a gap or an overlap of a pixel.
+    // The layout grows with the font, set before the window opens or while it is open: each
+    // text fits its box, and edges drawn on one line stay on one line of pixels, so that
+    // nothing drawn edge to edge gains a gap or an overlap of a pixel.
     void layoutAtEveryFontSize_data()
     {
         QTest::addColumn<qreal>("points");
@@ -505,14 +497,11 @@ private slots:
             if (metrics.horizontalAdvance(text) > room.width() || metrics.height() > room.height())
                 wrong << QString::fromLatin1(name) + u" cut"_s;
         }
-        // The help text wraps.
         auto *help = form.findChild<QLabel *>(u"Label3"_s);
         if (help->heightForWidth(help->width()) > help->height())
             wrong << u"Label3 cut"_s;
-        // Left, top, right, bottom in the window, of each pair that must
-        // share the edges marked: the boxes and buttons of a row, the two
-        // buttons, the two frames, the texts in them, and the bar over the
-        // second frame, which it covers to the right and the bottom.
+        // Pairs that share the edges marked (left, top, right, bottom, in the window): a row's
+        // box and button, the two buttons, frames and frame texts, the bar over its frame.
         const auto edges = [&](const char *name, const char *shared) {
             const QRect r(control(name)->mapTo(&form, QPoint()), control(name)->size());
             const int all[] = { r.left(), r.top(), r.right(), r.bottom() };
