@@ -199,10 +199,10 @@ void MainForm::layOut()
         // Rounded where the edges lie in the window, not in the frame that
         // holds the control: rounded in the frame, the progress bar drawn to
         // its frame's right and bottom edges ended a pixel short or over.
-        const auto container =
-            std::find_if(m_twips.cbegin(), m_twips.cend(), [control](const auto &placed) {
-                return placed.first == control->parentWidget();
-            });
+        const auto container = std::find_if(m_twips.cbegin(), m_twips.cend(),
+                                            [parent = control->parentWidget()](const auto &placed) {
+                                                return placed.first == parent;
+                                            });
         const QPoint origin = container == m_twips.cend() ? QPoint() : container->second.topLeft();
         control->setGeometry(scaled(twips.translated(origin), scale)
                                  .translated(-scaled(QRect(origin, QSize()), scale).topLeft()));
