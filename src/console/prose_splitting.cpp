@@ -37,11 +37,13 @@ QString report(const ScriptOutcome &outcome, const QString &script)
                               u"that cannot be broken: edit it by hand before converting")
                         .arg(outcome.overlongLine);
         if (outcome.unsavableLine > 0)
-            text += localized(u"；但其中第%1行含有字幕文件无法保存的字符“%2”，转换前请删掉或换掉它",
-                              u"; but its line %1 holds \"%2\", which the subtitle file cannot "
-                              u"hold: remove or replace it before converting")
-                        .arg(outcome.unsavableLine)
-                        .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
+            text += (outcome.overlongLine > 0 ? localized(u"；另外", u"; and its")
+                                              : localized(u"；但其中", u"; but its"))
+                + localized(u"第%1行含有字幕文件无法保存的字符“%2”，转换前请删掉或换掉它",
+                            u" line %1 holds \"%2\", which the subtitle file cannot hold: "
+                            u"remove or replace it before converting")
+                      .arg(outcome.unsavableLine)
+                      .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
         return text;
     }
     case Kind::AlreadyScript:
