@@ -161,9 +161,13 @@ bool needsNoWindow(int argc, char **argv)
             continue;
         if (*name == '-')
             ++name;
+        // Given a value, as in --convert=x, it is a mistake to be told of, and
+        // telling it needs no window either.
+        const std::size_t length = std::strcspn(name, "=");
         for (const OptionRow &row : optionTable) {
             for (const char *option : row.names) {
-                if (row.windowless && option && std::strcmp(name, option) == 0)
+                if (row.windowless && option && std::strncmp(name, option, length) == 0
+                    && option[length] == '\0')
                     return true;
             }
         }
