@@ -182,6 +182,9 @@ Function ${prefix}RemoveInstallation
     DeleteRegKey SHCTX "${SPLIT_VERB_KEY}"
     !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "${TXT_VERBS_KEY}"
     !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\SystemFileAssociations\.txt"
+    ; Never empty on a machine that had it before; a machine without it got
+    ; it from this installation.
+    !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\SystemFileAssociations"
     ; .txt belongs to Windows and to other programs: its keys go only if
     ; this program's entry was all they held. So do the user's own folder
     ; and keys above this program's, which a user's first installation
@@ -190,7 +193,6 @@ Function ${prefix}RemoveInstallation
     !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\.txt"
     ${If} $AllUsers != 1
         !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\Applications"
-        !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Classes\SystemFileAssociations"
         !insertmacro DELETE_KEY_IF_EMPTY "${prefix}" "Software\Microsoft\Windows\CurrentVersion\Uninstall"
         RMDir "$LOCALAPPDATA\Programs"
     ${EndIf}
