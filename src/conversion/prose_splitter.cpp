@@ -315,6 +315,11 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
 
     constexpr qint64 unreachable = std::numeric_limits<qint64>::max();
     const qsizetype count = last - first;
+    // A break's price depends only on where it falls, and the search below
+    // weighs every place against each end of a line that may follow it.
+    QList<qint64> prices(count, 0);
+    for (qsizetype at = 1; at < count; ++at)
+        prices[at] = breakPrice(first + at);
     QList<qint64> best(count + 1, unreachable); // of the pieces before each place
     QList<qsizetype> from(count + 1, 0);
     best[0] = 0;
@@ -335,8 +340,7 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
             const qint64 room = scriptLineLength - shown;
             qint64 price =
                 best[start] + (room >= 0 ? room * room : (alone ? 1000 : 100000) + shown);
-            if (start > 0)
-                price += breakPrice(first + start);
+            price += prices[start];
             if (price < best[end]) {
                 best[end] = price;
                 from[end] = start;
