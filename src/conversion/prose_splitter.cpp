@@ -3,6 +3,7 @@
 #include "word_breaks.h"
 
 #include <limits>
+#include <vector>
 
 namespace captiloom::conversion {
 
@@ -277,8 +278,8 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
     // A cut between words only in a clause too long for a line, and such a
     // clause has its lines to itself: the clause marks around it always end
     // a line.
-    QList<bool> mayBreak(last - first + 1, true);
-    QList<bool> mustBreak(last - first + 1, false);
+    std::vector<bool> mayBreak(last - first + 1, true);
+    std::vector<bool> mustBreak(last - first + 1, false);
     bool longBefore = false;
     for (qsizetype clause = first; clause < last;) {
         qsizetype end = clause + 1;
@@ -317,11 +318,11 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
     const qsizetype count = last - first;
     // A break's price depends only on where it falls, and the search below
     // weighs every place against each end of a line that may follow it.
-    QList<qint64> prices(count, 0);
+    std::vector<qint64> prices(count, 0);
     for (qsizetype at = 1; at < count; ++at)
         prices[at] = breakPrice(first + at);
-    QList<qint64> best(count + 1, unreachable); // of the pieces before each place
-    QList<qsizetype> from(count + 1, 0);
+    std::vector<qint64> best(count + 1, unreachable); // of the pieces before each place
+    std::vector<qsizetype> from(count + 1, 0);
     best[0] = 0;
     for (qsizetype end = 1; end <= count; ++end) {
         qsizetype length = 0;
