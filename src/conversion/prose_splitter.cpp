@@ -179,14 +179,19 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<qsizetype> &wordSt
     Gap pending = Gap::Word; // the strongest break since the last piece
     QString clinging; // opening marks waiting for their word
     qsizetype nextStart = 0; // index into wordStarts
-    for (qsizetype at = 0; at < text.size(); ++at) {
+    // Whether a new word begins at `at`, a letter: never inside a run of
+    // Latin letters and digits, nor a surrogate pair.
+    const auto newWord = [&](qsizetype at) {
         while (nextStart < wordStarts.size() && wordStarts[nextStart] < at)
             ++nextStart;
-        const bool wordStart = nextStart < wordStarts.size() && wordStarts[nextStart] == at;
+        return nextStart < wordStarts.size() && wordStarts[nextStart] == at
+            && !paragraph.runContinues(at) && !text[at].isLowSurrogate();
+    };
+    for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar c = text[at];
         switch (paragraph.kindAt(at)) {
-        case Kind::Text:
-            if (open && wordStart && !paragraph.runContinues(at) && !c.isLowSurrogate())
+        case Kind::Text: {
+            if (open && newWord(at))
                 open = false;
             if (!open) {
                 pieces.append(
@@ -194,8 +199,14 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<qsizetype> &wordSt
                 pending = Gap::Word;
                 open = true;
             }
-            pieces.last().text += c;
+            // The rest of the word at once, rather than a letter at a time.
+            qsizetype end = at + 1;
+            while (end < text.size() && paragraph.kindAt(end) == Kind::Text && !newWord(end))
+                ++end;
+            pieces.last().text += text.sliced(at, end - at);
+            at = end - 1;
             break;
+        }
         case Kind::Opener:
             open = false;
             clinging += c;
