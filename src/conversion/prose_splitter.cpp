@@ -3,6 +3,7 @@
 #include "word_breaks.h"
 
 #include <limits>
+#include <vector>
 
 namespace captiloom::conversion {
 
@@ -178,14 +179,19 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<qsizetype> &wordSt
     Gap pending = Gap::Word; // the strongest break since the last piece
     QString clinging; // opening marks waiting for their word
     qsizetype nextStart = 0; // index into wordStarts
-    for (qsizetype at = 0; at < text.size(); ++at) {
+    // Whether a new word begins at `at`, a letter: never inside a run of
+    // Latin letters and digits, nor a surrogate pair.
+    const auto newWord = [&](qsizetype at) {
         while (nextStart < wordStarts.size() && wordStarts[nextStart] < at)
             ++nextStart;
-        const bool wordStart = nextStart < wordStarts.size() && wordStarts[nextStart] == at;
+        return nextStart < wordStarts.size() && wordStarts[nextStart] == at
+            && !paragraph.runContinues(at) && !text[at].isLowSurrogate();
+    };
+    for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar c = text[at];
         switch (paragraph.kindAt(at)) {
-        case Kind::Text:
-            if (open && wordStart && !paragraph.runContinues(at) && !c.isLowSurrogate())
+        case Kind::Text: {
+            if (open && newWord(at))
                 open = false;
             if (!open) {
                 pieces.append(
@@ -193,8 +199,14 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<qsizetype> &wordSt
                 pending = Gap::Word;
                 open = true;
             }
-            pieces.last().text += c;
+            // The rest of the word at once, rather than a letter at a time.
+            qsizetype end = at + 1;
+            while (end < text.size() && paragraph.kindAt(end) == Kind::Text && !newWord(end))
+                ++end;
+            pieces.last().text += text.sliced(at, end - at);
+            at = end - 1;
             break;
+        }
         case Kind::Opener:
             open = false;
             clinging += c;
@@ -277,8 +289,8 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
     // A cut between words only in a clause too long for a line, and such a
     // clause has its lines to itself: the clause marks around it always end
     // a line.
-    QList<bool> mayBreak(last - first + 1, true);
-    QList<bool> mustBreak(last - first + 1, false);
+    std::vector<bool> mayBreak(last - first + 1, true);
+    std::vector<bool> mustBreak(last - first + 1, false);
     bool longBefore = false;
     for (qsizetype clause = first; clause < last;) {
         qsizetype end = clause + 1;
@@ -315,8 +327,13 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
 
     constexpr qint64 unreachable = std::numeric_limits<qint64>::max();
     const qsizetype count = last - first;
-    QList<qint64> best(count + 1, unreachable); // of the pieces before each place
-    QList<qsizetype> from(count + 1, 0);
+    // A break's price depends only on where it falls, and the search below
+    // weighs every place against each end of a line that may follow it.
+    std::vector<qint64> prices(count, 0);
+    for (qsizetype at = 1; at < count; ++at)
+        prices[at] = breakPrice(first + at);
+    std::vector<qint64> best(count + 1, unreachable); // of the pieces before each place
+    std::vector<qsizetype> from(count + 1, 0);
     best[0] = 0;
     for (qsizetype end = 1; end <= count; ++end) {
         qsizetype length = 0;
@@ -335,8 +352,7 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
             const qint64 room = scriptLineLength - shown;
             qint64 price =
                 best[start] + (room >= 0 ? room * room : (alone ? 1000 : 100000) + shown);
-            if (start > 0)
-                price += breakPrice(first + start);
+            price += prices[start];
             if (price < best[end]) {
                 best[end] = price;
                 from[end] = start;

@@ -52,6 +52,7 @@ public:
         // Always a mark: what splitting takes out (the Chinese punctuation)
         // can be what told a UTF-8 text from GBK.
         m_bytes = m_unicode.encode(QStringView(u"\uFEFF"));
+        m_lineEnd = m_unicode.encode(QString::fromLatin1(m_lineEnd));
     }
 
     // False when the code page cannot hold a character, which it held when
@@ -65,8 +66,7 @@ public:
         } else {
             m_bytes += m_unicode.encode(line);
         }
-        m_bytes += m_unicode.isValid() ? m_unicode.encode(QString::fromLatin1(m_lineEnd))
-                                       : QByteArray(m_lineEnd);
+        m_bytes += m_lineEnd;
         return true;
     }
 
@@ -74,7 +74,7 @@ public:
 
 private:
     const SourceText::Encoding m_encoding;
-    const char *const m_lineEnd;
+    QByteArray m_lineEnd; // encoded once, for every line
     platform::CodePage m_codePage;
     QStringEncoder m_unicode;
     QByteArray m_encoded;
