@@ -1,5 +1,4 @@
 #include "application_setup.h"
-#include "application_title.h"
 #include "command_line.h"
 #include "main_form.h"
 #include "prose_splitting.h"
@@ -7,7 +6,6 @@
 #include "terminal.h"
 
 #include <QApplication>
-#include <QMessageBox>
 
 #include <cstdlib>
 #include <cstring>
@@ -167,8 +165,6 @@ int main(int argc, char **argv)
     // Told over the window, since a desktop's menu shows no standard error.
     if (!splitDone.message.isEmpty())
         QMetaObject::invokeMethod(
-            &form,
-            [&] { QMessageBox::information(&form, window::applicationTitle(), splitDone.message); },
-            Qt::QueuedConnection);
+            &form, [&] { form.tell(splitDone.message); }, Qt::QueuedConnection);
     return QApplication::exec();
 }

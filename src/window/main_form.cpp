@@ -223,6 +223,11 @@ void MainForm::setServices(std::unique_ptr<conversion::Services> services)
     m_services = std::move(services);
 }
 
+void MainForm::tell(const QString &text)
+{
+    m_services->showMessage(text);
+}
+
 void MainForm::takeSource(const QString &path)
 {
     if (!path.isEmpty())

@@ -49,6 +49,9 @@ public:
     // relative path from the current folder, shown in the platform's own
     // separators.
     void takeSource(const QString &path);
+    // Tells the user something in the window's own kind of box: plain text,
+    // so that a file name is shown as it is written.
+    void tell(const QString &text);
 
 protected:
     void changeEvent(QEvent *event) override;
