@@ -22,7 +22,7 @@ DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName,
 DialogFileChooser::~DialogFileChooser() = default;
 
 std::optional<FileChooser::Choice> DialogFileChooser::ask(const QList<FileType> &types,
-                                                          const QString &folder)
+                                                          qsizetype type, const QString &folder)
 {
     // Owned by the window while it shows, so that it stays on top of it.
     QPointer<QFileDialog> chooser = new QFileDialog(m_window);
@@ -43,6 +43,7 @@ std::optional<FileChooser::Choice> DialogFileChooser::ask(const QList<FileType> 
                         ? type.description
                         : type.description + u" ("_s + type.pattern + u')');
     chooser->setNameFilters(filters);
+    chooser->selectNameFilter(filters.value(type));
     // Offer the last choice again, in its folder, or in the folder asked for.
     // Windows' dialog takes only the name from the selection and the folder
     // from the directory.

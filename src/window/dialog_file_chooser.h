@@ -32,7 +32,8 @@ public:
     ~DialogFileChooser() override;
 
 protected:
-    std::optional<Choice> ask(const QList<FileType> &types, const QString &folder) override;
+    std::optional<Choice> ask(const QList<FileType> &types, qsizetype type,
+                              const QString &folder) override;
 
 private:
     QWidget *m_window;

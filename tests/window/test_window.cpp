@@ -3,6 +3,7 @@
 #include "application_setup.h"
 #include "file_chooser.h"
 #include "main_form.h"
+#include "remembered_output_type.h"
 #include "test_support.h"
 #include "window_services.h"
 
@@ -15,6 +16,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
 #include <QStyleOption>
 #include <QtTest>
@@ -22,17 +24,21 @@
 using namespace captiloom::window;
 using captiloom::conversion::Services;
 
-// Answers with a prepared name and type (no name: a cancel); notes its folder.
+// Answers with a prepared name and type (no name: a cancel); notes its folder and
+// the type it opened with.
 class FakeFileChooser : public FileChooser
 {
 public:
     QString answer, openedIn;
     qsizetype type = 0;
+    QStringList openedWith;
 
 protected:
-    std::optional<Choice> ask(const QList<FileType> &, const QString &folder) override
+    std::optional<Choice> ask(const QList<FileType> &, qsizetype selected,
+                              const QString &folder) override
     {
         openedIn = folder;
+        openedWith << QString::number(selected);
         return answer.isEmpty() ? std::nullopt : std::optional(Choice { answer, type });
     }
 };
@@ -104,7 +110,18 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 
+    std::optional<QTemporaryDir> m_settings;
+
 private slots:
+    // Every test starts as a user with no settings, in a file of its own, never the
+    // registry or the user's own settings.
+    void initTestCase() { QSettings::setDefaultFormat(QSettings::IniFormat); }
+    void init()
+    {
+        m_settings.emplace();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings->path());
+    }
+
     // "1:<name>", "2:<name>": a browse button whose chooser answers <name>
     // (empty: cancels), "s:<name>" the output's with the SRT type; "t1:", "t2:": a box's text
     // typed; "a:" a source on the command line; "u:" local files (or addresses) dropped, '+'
@@ -203,6 +220,82 @@ private slots:
             opened << window.chooser2->openedIn;
         }
         QCOMPARE(opened, (QStringList { {}, folder.filePath(u"子目录"_s), {} }));
+    }
+
+    // The type chosen in the output chooser names the next source's output and is the one the
+    // chooser opens with, from one start to the next; a cancel chooses nothing. Steps: "s:",
+    // "2:" an output chosen with the SRT or the utf type (empty: cancelled), "1:" a source
+    // chosen, "t1:" typed, "a:" on the command line, "r" a new start, "w:" a value stored by
+    // hand before the first start.
+    void outputTypeIsRemembered_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("output"); // Text2, "~" for the folder
+        QTest::addColumn<QString>("openedWith"); // the types each showing of Command2 opened with
+        QTest::addColumn<QString>("stored");
+        // clang-format off
+        QTest::newRow("no settings") << u"1:/a.txt|2:"_s << u"/a(字幕).utf"_s << u"0"_s << QString();
+        QTest::newRow("SRT, next source") << u"1:/a.txt|s:/成品|1:/b.txt"_s << u"/b(字幕).srt"_s << u"0"_s << u"srt"_s;
+        QTest::newRow("SRT, next start") << u"s:/成品|r|1:/a.txt|2:"_s << u"/a(字幕).srt"_s << u"0,1"_s << u"srt"_s;
+        QTest::newRow("utf chosen again") << u"s:/成品|2:/成品.utf|r|1:/a.txt|2:"_s << u"/a(字幕).utf"_s << u"0,1,0"_s << u"utf"_s;
+        QTest::newRow("cancelled") << u"s:/成品|2:|1:/a.txt"_s << u"/a(字幕).srt"_s << u"0,1"_s << u"srt"_s;
+        QTest::newRow("cancelled after a start") << u"s:/成品|r|2:|1:/a.txt"_s << u"/a(字幕).srt"_s << u"0,1"_s << u"srt"_s;
+        QTest::newRow("every .txt") << u"s:/成品|1:/a.txt/b.TXT.txt.txt"_s << u"/a(字幕).srt/b.TXT(字幕).srt(字幕).srt"_s << u"0"_s << u"srt"_s;
+        QTest::newRow("typed source") << u"s:/成品|1:/a.txt|t1:/c.txt"_s << u"/c(字幕).srt"_s << u"0"_s << u"srt"_s;
+        QTest::newRow("command line") << u"s:/成品|r|a:片头 1.txt"_s << u"~片头 1(字幕).srt"_s << u"0"_s << u"srt"_s;
+        // A name typed without extension under the utf type stays as typed.
+        QTest::newRow("utf type, no extension") << u"s:/成品|1:/a.txt|2:/成品"_s << u"/成品"_s << u"0,1"_s << u"utf"_s;
+        QTest::newRow("stored in capitals") << u"w:SRT|1:/a.txt|2:"_s << u"/a(字幕).srt"_s << u"1"_s << u"SRT"_s;
+        QTest::newRow("stored otherwise") << u"w:srt2|1:/a.txt|2:"_s << u"/a(字幕).utf"_s << u"0"_s << u"srt2"_s;
+        // clang-format on
+    }
+    void outputTypeIsRemembered()
+    {
+        QFETCH(QString, steps);
+        TemporaryFolder folder;
+        // Where the guide tells the user the setting is kept.
+        const auto stored = [] {
+            return QSettings(QSettings::IniFormat, QSettings::UserScope, u"Captiloom"_s,
+                             u"captiloom"_s)
+                .value(u"OutputType"_s)
+                .toString();
+        };
+        std::optional<Window> window;
+        QStringList openedWith;
+        const auto start = [&] {
+            if (window)
+                openedWith << window->chooser2->openedWith;
+            window.emplace();
+        };
+        for (const QString &step : steps.split(u'|')) {
+            const QString value = step.section(u':', 1);
+            if (step.startsWith(u'w')) {
+                QSettings(QSettings::IniFormat, QSettings::UserScope, u"Captiloom"_s,
+                          u"captiloom"_s)
+                    .setValue(u"OutputType"_s, value);
+                continue;
+            }
+            if (!window || step == u"r") {
+                start();
+                if (step == u"r")
+                    continue;
+            }
+            if (step.startsWith(u"t1")) {
+                window->box(u'1')->setText(value);
+            } else if (step.startsWith(u'a')) {
+                window->form.takeSource(value);
+            } else {
+                (step.startsWith(u'1') ? window->chooser1 : window->chooser2)->answer = value;
+                window->chooser2->type = step.startsWith(u's');
+                window->click(step.startsWith(u'1') ? u"Command1"_s : u"Command2"_s);
+            }
+        }
+        QTEST(window->box(u'2')->text().replace(QDir::toNativeSeparators(folder.path() + u'/'),
+                                                u"~"_s),
+              "output");
+        start();
+        QTEST(openedWith.join(u','), "openedWith");
+        QTEST(stored(), "stored");
     }
 
     // What the window shows before anything is done: every text exactly, leading spaces
@@ -370,12 +463,15 @@ private slots:
         QTest::addColumn<QString>("typed"); // a file that does not exist yet
         QTest::addColumn<int>("type"); // chosen in the list of types; SRT adds ".srt"
         QTest::addColumn<QString>("seen"); // filters|accept mode|asks nothing|suffix
-        QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << 0 << u"Text Files(*.txt)|0|1|"_s;
+        QTest::addColumn<QString>("filterAfter"); // the type selected at the next showing
+        const QString utf = u"utf Files(*.utf)"_s, srt = u"SRT 字幕 UTF-8 (*.srt)"_s;
+        QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << 0 << u"Text Files(*.txt)|0|1|"_s
+                                << u"Text Files(*.txt)"_s;
         // Windows' save dialog would add ".utf" to the name.
-        const QString output = u"utf Files(*.utf);SRT 字幕 UTF-8 (*.srt)|%1|1|"_s.arg(
-            QSysInfo::productType() == u"windows" ? 0 : 1);
-        QTest::newRow("output") << u"2"_s << u"新 片头"_s << 0 << output;
-        QTest::newRow("output, SRT") << u"2"_s << u"新 片头"_s << 1 << output;
+        const QString output =
+            u"%1;%2|%3|1|"_s.arg(utf, srt).arg(QSysInfo::productType() == u"windows" ? 0 : 1);
+        QTest::newRow("output") << u"2"_s << u"新 片头"_s << 0 << output << utf;
+        QTest::newRow("output, SRT") << u"2"_s << u"新 片头"_s << 1 << output << srt;
     }
     void fileDialogs()
     {
@@ -411,11 +507,15 @@ private slots:
         const QString chosen = QDir::toNativeSeparators(dir.filePath(typed));
         QCOMPARE(pathBox->text(), chosen);
 
+        // Opened again on the type chosen, and on it again after a new start.
         pathBox->setText(u"别的"_s);
+        QString filter;
         whenShown([&](QFileDialog *dialog) {
             seen = dialog->selectedFiles().join(u';') + u'|' + dialog->directory().path();
+            filter = dialog->selectedNameFilter();
         });
         QCOMPARE(seen, QDir::fromNativeSeparators(chosen) + u'|' + QDir(dir.path()).path());
+        QTEST(filter, "filterAfter");
         QCOMPARE(pathBox->text(), chosen);
     }
 
