@@ -13,11 +13,22 @@ else()
 endif()
 
 if(UNIX AND NOT APPLE)
-    # The second entry is what file managers offer under "Open with" for a
-    # text file: splitting its prose, then the window; menus do not show it.
+    # The one entry in the applications folder declares no file type, so that
+    # it never becomes what a double-click on a text file opens. Splitting a
+    # text file's prose is a right-click verb of each file manager's own:
+    # Dolphin's service menus, Thunar's Send To, and a script that GNOME Files
+    # runs once the user links it into ~/.local/share/nautilus/scripts (a
+    # package cannot put anything in a user's home). Dolphin trusts a service
+    # menu owned by root; installed by a user into ~/.local, it needs the
+    # executable bit too.
     install(FILES ${PROJECT_SOURCE_DIR}/data/captiloom.desktop
-                  ${PROJECT_SOURCE_DIR}/data/captiloom-split.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/dolphin/captiloom-split.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/thunar/captiloom-split.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto)
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/data/nautilus/captiloom-split
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/captiloom RENAME nautilus-split)
     foreach(size 16 32 48 256)
         install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom-${size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
