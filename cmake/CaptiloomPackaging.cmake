@@ -107,8 +107,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME captiloom-${PROJECT_VERSION}-windows-x64)
-    # Unpacked in place, captiloom.exe lies in the folder the user chose.
-    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    # One folder, named as the zip is, holds everything: "extract here"
+    # makes that one folder instead of scattering files and folders among
+    # whatever else the user keeps there.
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 endif()
 
 include(CPack)
