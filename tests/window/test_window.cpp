@@ -230,23 +230,22 @@ private slots:
     void outputTypeIsRemembered_data()
     {
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("output"); // Text2, "~" for the folder
-        QTest::addColumn<QString>("openedWith"); // the types each showing of Command2 opened with
-        QTest::addColumn<QString>("stored");
+        // Text2 ("~": the folder)|the type each showing of Command2 opened with|what is stored
+        QTest::addColumn<QString>("result");
         // clang-format off
-        QTest::newRow("no settings") << u"1:/a.txt|2:"_s << u"/a(字幕).utf"_s << u"0"_s << QString();
-        QTest::newRow("SRT, next source") << u"1:/a.txt|s:/成品|1:/b.txt"_s << u"/b(字幕).srt"_s << u"0"_s << u"srt"_s;
-        QTest::newRow("SRT, next start") << u"s:/成品|r|1:/a.txt|2:"_s << u"/a(字幕).srt"_s << u"0,1"_s << u"srt"_s;
-        QTest::newRow("utf chosen again") << u"s:/成品|2:/成品.utf|r|1:/a.txt|2:"_s << u"/a(字幕).utf"_s << u"0,1,0"_s << u"utf"_s;
-        QTest::newRow("cancelled") << u"s:/成品|2:|1:/a.txt"_s << u"/a(字幕).srt"_s << u"0,1"_s << u"srt"_s;
-        QTest::newRow("cancelled after a start") << u"s:/成品|r|2:|1:/a.txt"_s << u"/a(字幕).srt"_s << u"0,1"_s << u"srt"_s;
-        QTest::newRow("every .txt") << u"s:/成品|1:/a.txt/b.TXT.txt.txt"_s << u"/a(字幕).srt/b.TXT(字幕).srt(字幕).srt"_s << u"0"_s << u"srt"_s;
-        QTest::newRow("typed source") << u"s:/成品|1:/a.txt|t1:/c.txt"_s << u"/c(字幕).srt"_s << u"0"_s << u"srt"_s;
-        QTest::newRow("command line") << u"s:/成品|r|a:片头 1.txt"_s << u"~片头 1(字幕).srt"_s << u"0"_s << u"srt"_s;
+        QTest::newRow("no settings") << u"1:/a.txt|2:"_s << u"/a(字幕).utf|0|"_s;
+        QTest::newRow("SRT, next source") << u"1:/a.txt|s:/成品|1:/b.txt"_s << u"/b(字幕).srt|0|srt"_s;
+        QTest::newRow("SRT, next start") << u"s:/成品|r|1:/a.txt|2:"_s << u"/a(字幕).srt|0,1|srt"_s;
+        QTest::newRow("utf chosen again") << u"s:/成品|2:/成品.utf|r|1:/a.txt|2:"_s << u"/a(字幕).utf|0,1,0|utf"_s;
+        QTest::newRow("cancelled") << u"s:/成品|2:|1:/a.txt"_s << u"/a(字幕).srt|0,1|srt"_s;
+        QTest::newRow("cancelled after a start") << u"s:/成品|r|2:|1:/a.txt"_s << u"/a(字幕).srt|0,1|srt"_s;
+        QTest::newRow("every .txt") << u"s:/成品|1:/a.txt/b.TXT.txt.txt"_s << u"/a(字幕).srt/b.TXT(字幕).srt(字幕).srt|0|srt"_s;
+        QTest::newRow("typed source") << u"s:/成品|1:/a.txt|t1:/c.txt"_s << u"/c(字幕).srt|0|srt"_s;
+        QTest::newRow("command line") << u"s:/成品|r|a:片头 1.txt"_s << u"~片头 1(字幕).srt|0|srt"_s;
         // A name typed without extension under the utf type stays as typed.
-        QTest::newRow("utf type, no extension") << u"s:/成品|1:/a.txt|2:/成品"_s << u"/成品"_s << u"0,1"_s << u"utf"_s;
-        QTest::newRow("stored in capitals") << u"w:SRT|1:/a.txt|2:"_s << u"/a(字幕).srt"_s << u"1"_s << u"SRT"_s;
-        QTest::newRow("stored otherwise") << u"w:srt2|1:/a.txt|2:"_s << u"/a(字幕).utf"_s << u"0"_s << u"srt2"_s;
+        QTest::newRow("utf type, no extension") << u"s:/成品|1:/a.txt|2:/成品"_s << u"/成品|0,1|utf"_s;
+        QTest::newRow("stored in capitals") << u"w:SRT|1:/a.txt|2:"_s << u"/a(字幕).srt|1|SRT"_s;
+        QTest::newRow("stored otherwise") << u"w:srt2|1:/a.txt|2:"_s << u"/a(字幕).utf|0|srt2"_s;
         // clang-format on
     }
     void outputTypeIsRemembered()
@@ -254,48 +253,40 @@ private slots:
         QFETCH(QString, steps);
         TemporaryFolder folder;
         // Where the guide tells the user the setting is kept.
-        const auto stored = [] {
-            return QSettings(QSettings::IniFormat, QSettings::UserScope, u"Captiloom"_s,
-                             u"captiloom"_s)
-                .value(u"OutputType"_s)
-                .toString();
-        };
+        QSettings stored(QSettings::IniFormat, QSettings::UserScope, u"Captiloom"_s,
+                         u"captiloom"_s);
         std::optional<Window> window;
         QStringList openedWith;
-        const auto start = [&] {
-            if (window)
-                openedWith << window->chooser2->openedWith;
-            window.emplace();
-        };
         for (const QString &step : steps.split(u'|')) {
             const QString value = step.section(u':', 1);
             if (step.startsWith(u'w')) {
-                QSettings(QSettings::IniFormat, QSettings::UserScope, u"Captiloom"_s,
-                          u"captiloom"_s)
-                    .setValue(u"OutputType"_s, value);
+                stored.setValue(u"OutputType"_s, value);
+                stored.sync();
                 continue;
             }
             if (!window || step == u"r") {
-                start();
-                if (step == u"r")
-                    continue;
+                if (window)
+                    openedWith << window->chooser2->openedWith;
+                window.emplace();
             }
-            if (step.startsWith(u"t1")) {
+            if (step.startsWith(u"t1"))
                 window->box(u'1')->setText(value);
-            } else if (step.startsWith(u'a')) {
+            else if (step.startsWith(u'a'))
                 window->form.takeSource(value);
-            } else {
+            else if (step != u"r") {
                 (step.startsWith(u'1') ? window->chooser1 : window->chooser2)->answer = value;
                 window->chooser2->type = step.startsWith(u's');
                 window->click(step.startsWith(u'1') ? u"Command1"_s : u"Command2"_s);
             }
         }
-        QTEST(window->box(u'2')->text().replace(QDir::toNativeSeparators(folder.path() + u'/'),
-                                                u"~"_s),
-              "output");
-        start();
-        QTEST(openedWith.join(u','), "openedWith");
-        QTEST(stored(), "stored");
+        openedWith << window->chooser2->openedWith;
+        stored.sync();
+        const QString output = window->box(u'2')->text().replace(
+            QDir::toNativeSeparators(folder.path() + u'/'), u"~"_s);
+        QTEST(
+            QStringList({ output, openedWith.join(u','), stored.value(u"OutputType"_s).toString() })
+                .join(u'|'),
+            "result");
     }
 
     // What the window shows before anything is done: every text exactly, leading spaces
