@@ -8,6 +8,8 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
+constexpr QLatin1StringView organization("Captiloom");
+constexpr QLatin1StringView application("captiloom");
 constexpr QLatin1StringView key("OutputType");
 constexpr QLatin1StringView srt("srt");
 
@@ -17,18 +19,32 @@ constexpr QLatin1StringView srt("srt");
 struct UserSettings : QSettings
 {
     UserSettings()
-        : QSettings(defaultFormat(), UserScope, u"Captiloom"_s, u"captiloom"_s)
+        : QSettings(defaultFormat(), UserScope, organization, application)
     { }
 };
+
+QString stored()
+{
+#ifdef Q_OS_WIN
+    // Read through the key above: QSettings opens an application's own key
+    // for writing, creating it, even to read it, and merely starting the
+    // program would leave an empty key behind, after an uninstall too.
+    if (QSettings::defaultFormat() == QSettings::NativeFormat) {
+        return QSettings(u"HKEY_CURRENT_USER\\Software"_s, QSettings::NativeFormat)
+            .value(organization + u'/' + application + u'/' + key)
+            .toString();
+    }
+#endif
+    return UserSettings().value(key).toString();
+}
 
 } // namespace
 
 conversion::DocumentFormat rememberedOutputFormat()
 {
     // In any letter case, as a user editing the file by hand may write it.
-    return UserSettings().value(key).toString().compare(srt, Qt::CaseInsensitive) == 0
-        ? conversion::DocumentFormat::Srt
-        : conversion::DocumentFormat::Utf;
+    return stored().compare(srt, Qt::CaseInsensitive) == 0 ? conversion::DocumentFormat::Srt
+                                                           : conversion::DocumentFormat::Utf;
 }
 
 void rememberOutputFormat(conversion::DocumentFormat format)
