@@ -1,17 +1,12 @@
 #include "prose_splitting.h"
 
 #include "batch_conversion.h"
-#include "command_line.h"
-#include "run_translator.h"
 #include "terminal.h"
 
 #include "script_writing.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
-#include <cstring>
 
 namespace captiloom::console {
 
@@ -149,26 +144,6 @@ SplitForWindow splitForWindow(const QString &source, bool overwrite)
     say(source, result.message);
     result.status = 1;
     return result;
-}
-
-std::optional<SplitForWindow> splitBeforeWindow(int argc, char **argv)
-{
-    bool split = false;
-    bool open = false;
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        split = split || std::strcmp(argv[i], "--split") == 0;
-        open = open || std::strcmp(argv[i], "--open") == 0;
-    }
-    if (!split || !open)
-        return {};
-    // The arguments as the system gave them (on Windows in UTF-16, whatever
-    // the code page), through an application that starts no window system.
-    const QCoreApplication application(argc, argv);
-    installConsoleTranslations();
-    const CommandLine line = parseCommandLine(QCoreApplication::arguments());
-    if (line.action != CommandLine::Action::SplitAndOpen)
-        return {};
-    return splitForWindow(line.files.first(), line.overwrite);
 }
 
 } // namespace captiloom::console

@@ -2,8 +2,6 @@
 
 #include <QStringList>
 
-#include <optional>
-
 namespace captiloom::console {
 
 // Splits each prose source, in order, into a script beside it (see
@@ -21,10 +19,5 @@ struct SplitForWindow
     int status = 0;
 };
 SplitForWindow splitForWindow(const QString &source, bool overwrite);
-
-// For `--split --open`, splits before any window system starts, so that the
-// script is written even where no window can be opened; nothing for any
-// other command line, or one that Qt's own window options are still in.
-std::optional<SplitForWindow> splitBeforeWindow(int argc, char **argv);
 
 } // namespace captiloom::console
