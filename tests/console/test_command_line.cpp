@@ -63,7 +63,7 @@ private slots:
         QTest::addColumn<QStringList>("written"); // the outputs that hold `expected`
         QTest::addColumn<bool>("anywhere"); // false: a Unix system's reason, or a display
 
-        const QByteArray zh = "zh_CN.UTF-8", en = "C.UTF-8";
+        const QByteArray zh = "zh_CN.UTF-8", en = "C.UTF-8", gb = "zh_CN.GB18030";
         const QStringList batch { u"--convert"_s,        u"good(字幕).utf"_s, u"good.txt"_s,
                                   u"子 目录/片头.txt"_s, u"long.txt"_s,       u"missing.txt"_s,
                                   u"文件夹.txt"_s,       u"kept.txt"_s,       u"./good.txt"_s };
@@ -97,6 +97,9 @@ private slots:
         QTest::newRow("zh /?") << zh << QString() << QStringList { u"/?"_s, u"good.txt"_s } << 0 << helpZh << QString() << QStringList() << true;
         QTest::newRow("C -help") << en << QString() << QStringList { u"-help"_s } << 0 << helpEn << QString() << QStringList() << true;
         QTest::newRow("zh -version") << zh << QString() << QStringList { u"-version"_s } << 0 << u"captiloom " CAPTILOOM_VERSION "\n"_s << QString() << QStringList() << true;
+        // A terminal in the legacy GB18030 locale reads its own encoding.
+        QTest::newRow("GB18030 --help") << gb << QString() << QStringList { u"--help"_s } << 0 << helpZh << QString() << QStringList() << false;
+        QTest::newRow("GB18030 missing") << gb << QString() << QStringList { u"--convert"_s, u"missing.txt"_s } << 1 << QString() << u"missing.txt: 没找到源文件\n"_s << QStringList() << false;
         QTest::newRow("zh no desktop") << zh << QString() << QStringList { u"good.txt"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("C -display") << en << QString() << QStringList { u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
         // clang-format on
@@ -153,8 +156,9 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QTEST(process.exitCode(), "status");
         // Windows ends a line with CR LF and names paths with backslashes.
-        const auto text = [](const QByteArray &bytes) {
-            QString text = QString::fromLocal8Bit(bytes);
+        const auto text = [&locale](const QByteArray &bytes) {
+            QString text = locale.endsWith(".GB18030") ? QStringDecoder("GB18030").decode(bytes)
+                                                       : QString::fromLocal8Bit(bytes);
             return QDir::fromNativeSeparators(text.remove(u'\r'));
         };
         QTEST(text(process.readAllStandardOutput()), "output");
