@@ -6,6 +6,8 @@
 
 #include <QApplication>
 
+#include <algorithm>
+
 using namespace captiloom;
 
 int main(int argc, char **argv)
@@ -27,5 +29,6 @@ int main(int argc, char **argv)
     window::MainForm form;
     const window::WindowOpening opening(form, commandLine, before.split);
     form.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    return std::max(status, opening.status());
 }

@@ -34,9 +34,11 @@ QString report(const ScriptOutcome &outcome, const QString &script)
         if (outcome.unsavableLine > 0)
             text += (outcome.overlongLine > 0 ? localized(u"；另外", u"; and its")
                                               : localized(u"；但其中", u"; but its"))
-                + localized(u"第%1行含有字幕文件无法保存的字符“%2”，转换前请删掉或换掉它",
-                            u" line %1 holds \"%2\", which the subtitle file cannot hold: "
-                            u"remove or replace it before converting")
+                + localized(u"第%1行的字符“%2”只有 .srt 字幕文件能保存：用 --convert --srt "
+                            u"转换可以保留它，转换成 .utf 前请删掉或换掉它",
+                            u" line %1 holds \"%2\", which only an .srt subtitle file can hold: "
+                            u"--convert --srt keeps it; remove or replace it before converting "
+                            u"to .utf")
                       .arg(outcome.unsavableLine)
                       .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
         return text;
@@ -83,10 +85,11 @@ QString report(const ScriptOutcome &outcome, const QString &script)
     return {};
 }
 
+// A character that only an SRT file can hold does not keep the script from
+// converting; a word too long for a line does.
 bool succeeded(const ScriptOutcome &outcome)
 {
-    return (outcome.kind == Kind::Written && outcome.overlongLine == 0
-            && outcome.unsavableLine == 0)
+    return (outcome.kind == Kind::Written && outcome.overlongLine == 0)
         || outcome.kind == Kind::AlreadyScript;
 }
 
@@ -101,16 +104,14 @@ void say(const QString &name, const QString &text)
 
 int splitFiles(const QStringList &sources, bool overwrite)
 {
-    const BatchCounts counts =
-        forEachSource(sources, conversion::ScriptPath, [&](const BatchJob &job) {
-            const ScriptOutcome outcome =
-                conversion::WriteScript(job.source, job.output, overwrite);
-            say(job.name, report(outcome, job.output));
-            return succeeded(outcome)                ? JobOutcome::Done
-                : outcome.kind == Kind::ScriptExists ? JobOutcome::Kept
-                                                     : JobOutcome::Failed;
-        });
-    return counts.kept + counts.failed == 0 ? 0 : 1;
+    return runBatch(BatchWork::Split, sources, conversion::ScriptPath, [&](const BatchJob &job) {
+        const ScriptOutcome outcome = conversion::WriteScript(job.source, job.output, overwrite);
+        say(job.name, report(outcome, job.output));
+        return outcome.kind == Kind::AlreadyScript ? JobOutcome::Unneeded
+            : succeeded(outcome)                   ? JobOutcome::Done
+            : outcome.kind == Kind::ScriptExists   ? JobOutcome::Kept
+                                                   : JobOutcome::Failed;
+    });
 }
 
 SplitForWindow splitForWindow(const QString &source, bool overwrite)
@@ -136,7 +137,8 @@ SplitForWindow splitForWindow(const QString &source, bool overwrite)
                           u"the one chosen in the window. To split the text anew, delete or "
                           u"rename that script first.")
                     .arg(QFileInfo(script).fileName());
-        else if (!succeeded(outcome) || outcome.kind == Kind::AlreadyScript)
+        else if (!succeeded(outcome) || outcome.kind == Kind::AlreadyScript
+                 || outcome.unsavableLine > 0)
             result.message = localized(u"%1：%2", u"%1: %2").arg(QFileInfo(path).fileName(), text);
         result.status = succeeded(outcome) ? 0 : 1;
         return result;

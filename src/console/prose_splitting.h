@@ -7,8 +7,9 @@ namespace captiloom::console {
 // Splits each prose source, in order, into a script beside it (see
 // conversion::WriteScript), with one line on standard error for each: what
 // was written, or why nothing was. An existing script is kept unless
-// `overwrite`. Returns the exit status: 0 when every source gave a script
-// that converts, or needed none; 1 otherwise.
+// `overwrite`. Several end with a line that counts what became of them.
+// Returns the exit status: 0 when every source gave a script that converts
+// (into an SRT file at least), or needed none; 1 otherwise.
 int splitFiles(const QStringList &sources, bool overwrite);
 
 // Splitting one source before the window opens with the result chosen.
