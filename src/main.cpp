@@ -27,7 +27,7 @@ int main(int argc, char **argv)
         return console::runWithoutWindow(commandLine);
 
     window::MainForm form;
-    const window::WindowOpening opening(form, commandLine, before.split);
+    window::WindowOpening opening(form, commandLine, before.split);
     form.show();
     const int status = QApplication::exec();
     return std::max(status, opening.status());

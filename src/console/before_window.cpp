@@ -45,7 +45,7 @@ BeforeWindow runBeforeWindow(int argc, char **argv, bool displayMissing)
     installConsoleTranslations();
     const CommandLine commandLine = parseCommandLine(QCoreApplication::arguments());
     BeforeWindow before;
-    if (commandLine.action == CommandLine::Action::SplitAndOpen) {
+    if (commandLine.action == CommandLine::Action::SplitAndOpen && !commandLine.files.isEmpty()) {
         before.split = splitForWindow(commandLine.files.first(), commandLine.overwrite);
         if (displayMissing) {
             writeLine(Stream::Error, noDisplayAfterSplitLine());

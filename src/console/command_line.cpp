@@ -211,10 +211,7 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
             line.error = localized(u"%1 不能与 --split 同时使用：先断行，检查后再转换",
                                    u"%1 does not go with --split: split, review, then convert")
                              .arg(line.srt ? u"--srt"_s : u"--convert"_s);
-        } else if (line.files.isEmpty() && line.action == Action::SplitAndOpen) {
-            // A launcher's action gives no file: the window opens as it would.
-            line.action = Action::Window;
-        } else if (line.files.isEmpty()) {
+        } else if (line.files.isEmpty() && line.action == Action::Split) {
             line.action = Action::UsageError;
             line.error = localized(u"--split 需要至少一个文件", u"--split needs at least one file");
         } else if (line.action == Action::SplitAndOpen && line.files.size() > 1) {

@@ -13,7 +13,9 @@ struct CommandLine
         Version,
         Convert, // convert `files` without a window
         Split, // split the prose of `files` into scripts, without a window
-        SplitAndOpen, // split `files` (one) and open the window with the script chosen
+        // split `files` (one; none, as from a launcher's action: the window
+        // asks for it) and open the window with the script chosen
+        SplitAndOpen,
         UsageError, // `error` says what is wrong
     };
     Action action = Action::Window;

@@ -16,7 +16,8 @@ int splitFiles(const QStringList &sources, bool overwrite);
 struct SplitForWindow
 {
     QString chosen; // the script, or the source itself when there is none to take
-    QString message; // for the user to read in the window; empty when all went well
+    bool written = false; // `chosen` is a script written just now
+    QString message; // for the user to read in the window
     int status = 0;
 };
 SplitForWindow splitForWindow(const QString &source, bool overwrite);
