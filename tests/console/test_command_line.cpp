@@ -113,6 +113,14 @@ private slots:
         // A terminal in the legacy GB18030 locale reads its own encoding.
         QTest::newRow("GB18030 --help") << gb << QString() << QStringList { u"--help"_s } << 0 << helpZh << QString() << QStringList() << false;
         QTest::newRow("GB18030 missing") << gb << QString() << QStringList { u"--convert"_s, u"missing.txt"_s } << 1 << QString() << u"missing.txt: 没找到源文件\n"_s << QStringList() << false;
+        QTest::newRow("zh kept alone") << zh << QString() << QStringList { u"--convert"_s, u"kept.txt"_s } << 1 << QString() << u"kept.txt: 目标文件已存在，要覆盖吗？！ 否：%F/kept(字幕).utf 保持原样（加 --overwrite 可覆盖）\n"_s << QStringList() << true;
+        QTest::newRow("C --split --srt") << en << QString() << QStringList { u"--split"_s, u"--srt"_s, u"prose.txt"_s } << 2 << QString() << u"captiloom: --srt does not go with --split: split, review, then convert\n"_s + usageEn + hintEn << QStringList() << true;
+        QTest::newRow("C undecodable to SRT") << en << QString() << QStringList { u"--convert"_s, u"--srt"_s, u"bad.txt"_s } << 1 << QString() << u"bad.txt: line 4 holds bytes that form no character, which an SRT file cannot take; change it, then try again\n"_s << QStringList() << true;
+        // --split --open splits first, then starts the window (here on a display that cannot be
+        // reached); given no file, it asks in the window.
+        QTest::newRow("C split, a display named") << en << QString() << QStringList { u"--split"_s, u"--open"_s, u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: every line has at most 23 characters and converts as it is: nothing to split, nothing written\n"_s + noDisplayEn << QStringList() << false;
+        QTest::newRow("C launcher, a display named") << en << QString() << QStringList { u"--split"_s, u"--open"_s, u"-display"_s, u":99"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
+        QTest::newRow("zh launcher, no desktop") << zh << QString() << QStringList { u"--split"_s, u"--open"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("zh no desktop") << zh << QString() << QStringList { u"good.txt"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("C -display") << en << QString() << QStringList { u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
         // clang-format on
@@ -130,9 +138,12 @@ private slots:
             QVERIFY(writeFile(name, goodSource));
         QVERIFY(writeFile(u"long.txt"_s, "ab\r\n" + QString(24, u'长').toUtf8()));
         QVERIFY(writeFile(u"emoji.txt"_s, u"表情😀"_s.toUtf8()));
-        QVERIFY(writeFile(u"kept(字幕).utf"_s, oldOutput) && writeFile(u"kept(断行).txt"_s, oldOutput));
-        QVERIFY(writeFile(u"prose.txt"_s, u"第一句话在这里😀。第二句话也在这里。第三句话还在这里。"_s.toUtf8()));
+        QVERIFY(writeFile(u"kept(字幕).utf"_s, oldOutput)
+                && writeFile(u"kept(断行).txt"_s, oldOutput));
+        QVERIFY(writeFile(u"prose.txt"_s,
+                          u"第一句话在这里😀。第二句话也在这里。第三句话还在这里。"_s.toUtf8()));
         QVERIFY(writeFile(u"url.txt"_s, "https://example.com/a/very/long/path/name"));
+        QVERIFY(writeFile(u"bad.txt"_s, goodSource + "\x81\x20"));
         QFETCH(bool, anywhere);
 #ifdef Q_OS_WIN
         // The language is Windows' own, and so are the reasons; nor can a mode take reading away.
