@@ -15,6 +15,12 @@ namespace {
 using conversion::ScriptOutcome;
 using Kind = ScriptOutcome::Kind;
 
+// The character of a script line that the subtitle file's code page lacks.
+QString unsavable(const ScriptOutcome &outcome)
+{
+    return QStringView(QChar::fromUcs4(outcome.unsavable)).toString();
+}
+
 // What the user reads about one source, without its name.
 QString report(const ScriptOutcome &outcome, const QString &script)
 {
@@ -40,7 +46,7 @@ QString report(const ScriptOutcome &outcome, const QString &script)
                             u"--convert --srt keeps it; remove or replace it before converting "
                             u"to .utf")
                       .arg(outcome.unsavableLine)
-                      .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
+                      .arg(unsavable(outcome));
         return text;
     }
     case Kind::AlreadyScript:
@@ -89,20 +95,23 @@ QString report(const ScriptOutcome &outcome, const QString &script)
 // deserves a reading before converting, and what will not convert as it is.
 QString writtenText(const ScriptOutcome &outcome, const QString &prose, const QString &script)
 {
-    QString text = localized(u"已把“%1”断成 %2 行字幕、%3 处停顿，写成断行稿“%4”，放在原文旁边；"
-                             u"窗口里选好的源文件就是它。\n\n"
-                             u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，"
-                             u"人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，"
-                             u"再按“生 成 字 幕”。",
-                             u"\"%1\" was split into %2 subtitle lines and %3 pauses, written "
-                             u"beside it as the script \"%4\", which the window has chosen as "
-                             u"the source.\n\nRead the script before converting: each line "
-                             u"should break at a natural pause, with no name or term cut in two. "
-                             u"Change it in an editor if need be, save it, then press 生 成 字 幕.")
-                       .arg(prose)
-                       .arg(outcome.textLines)
-                       .arg(outcome.pauses)
-                       .arg(script);
+    // The button's caption, kept whole on one line.
+    QString text =
+        localized(
+            u"已把“%1”断成 %2 行字幕、%3 处停顿，写成断行稿“%4”，放在原文旁边；"
+            u"窗口里选好的源文件就是它。\n\n"
+            u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，"
+            u"人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，"
+            u"再按“生\u00A0成\u00A0字\u00A0幕”。",
+            u"\"%1\" was split into %2 subtitle lines and %3 pauses, written "
+            u"beside it as the script \"%4\", which the window has chosen as "
+            u"the source.\n\nRead the script before converting: each line "
+            u"should break at a natural pause, with no name or term cut in two. "
+            u"Change it in an editor if need be, save it, then press 生\u00A0成\u00A0字\u00A0幕.")
+            .arg(prose)
+            .arg(outcome.textLines)
+            .arg(outcome.pauses)
+            .arg(script);
     if (outcome.overlongLine > 0)
         text += localized(u"\n\n注意：断行稿第%1行是一个超过23字的词，无法自动断开；"
                           u"不把它改短就不能转换。",
@@ -117,7 +126,7 @@ QString writtenText(const ScriptOutcome &outcome, const QString &prose, const QS
                           u"subtitle file can hold: choose the SRT type for the output to keep "
                           u"it, or remove or replace it before converting to .utf.")
                     .arg(outcome.unsavableLine)
-                    .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
+                    .arg(unsavable(outcome));
     return text;
 }
 

@@ -380,7 +380,7 @@ private slots:
         // clang-format off
         const QString box = u"CaptiloomV3.5|"_s, chooser = u"选择要自动断行的文字|Text Files(*.txt)\n"_s;
         const QString written = box + u"已把“片头.txt”断成 3 行字幕、0 处停顿，写成断行稿“片头(断行).txt”，放在原文旁边；窗口里选好的源文件就是它。\n\n"
-            u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，再按“生 成 字 幕”。\n\n"
+            u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，再按“生\u00A0成\u00A0字\u00A0幕”。\n\n"
             u"注意：断行稿第1行的字符“😀”只有 .srt 字幕文件能保存：输出文件选择“SRT 字幕 UTF-8”类型就能保留它；要转换成 .utf，请先删掉或换掉它。|NoIcon|Close|打开断行稿|打开断行稿"_s;
         const QStringList split { u"--split"_s, u"--open"_s, u"片头.txt"_s }, launcher = split.mid(0, 2);
         const int open = Qt::Key_Return, close = Qt::Key_Escape;
