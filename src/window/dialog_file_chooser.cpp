@@ -13,10 +13,11 @@ namespace captiloom::window {
 using namespace Qt::StringLiterals;
 
 DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName,
-                                     QFileDialog::AcceptMode mode)
+                                     QFileDialog::AcceptMode mode, const QString &title)
     : m_window(window)
     , m_objectName(objectName)
     , m_mode(mode)
+    , m_title(title)
 { }
 
 DialogFileChooser::~DialogFileChooser() = default;
@@ -28,6 +29,8 @@ std::optional<FileChooser::Choice> DialogFileChooser::ask(const QList<FileType> 
     QPointer<QFileDialog> chooser = new QFileDialog(m_window);
     const auto done = qScopeGuard([&chooser] { delete chooser; });
     chooser->setObjectName(m_objectName);
+    if (!m_title.isEmpty())
+        chooser->setWindowTitle(m_title);
     // Either mode takes a name that does not exist yet. The conversion asks
     // its own question before replacing a file, so the dialog asks none, and
     // it adds no extension the user did not type.

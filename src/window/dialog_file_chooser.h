@@ -28,7 +28,9 @@ public:
 #endif
 
     // AcceptOpen picks a file to read; newFileMode names a file to write.
-    DialogFileChooser(QWidget *window, const QString &objectName, QFileDialog::AcceptMode mode);
+    // Without a title, the dialog has the platform's own.
+    DialogFileChooser(QWidget *window, const QString &objectName, QFileDialog::AcceptMode mode,
+                      const QString &title = {});
     ~DialogFileChooser() override;
 
 protected:
@@ -39,6 +41,7 @@ private:
     QWidget *m_window;
     QString m_objectName;
     QFileDialog::AcceptMode m_mode;
+    QString m_title;
 };
 
 } // namespace captiloom::window

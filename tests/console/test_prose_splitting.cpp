@@ -86,7 +86,7 @@ private slots:
         QTest::newRow("GBK") << gbkProse << split << 0 << written << gbk(lines) << QString();
         QTest::newRow("UTF-8, LF") << prose.toUtf8().replace('\r', "") << split << 0 << written << bom + lines.toUtf8().replace('\r', "") << QString();
         QTest::newRow("UTF-16") << marked(QStringConverter::Utf16BE, prose) << split << 0 << written << marked(QStringConverter::Utf16BE, lines) << QString();
-        QTest::newRow("emoji") << QString(prose).replace(u"世界"_s, u"😀"_s).toUtf8() << split << 1 << u"第1行含有字幕文件无法保存的字符“😀”"_s << bom + QString(lines).replace(u"世界"_s, u"😀"_s).toUtf8() << QString();
+        QTest::newRow("emoji") << QString(prose).replace(u"世界"_s, u"😀"_s).toUtf8() << split << 0 << u"第1行的字符“😀”只有 .srt 字幕文件能保存"_s << bom + QString(lines).replace(u"世界"_s, u"😀"_s).toUtf8() << QString();
         QTest::newRow("a script already") << gbk(u"你好\r\n世界，今天"_s) << split << 0 << u"片头.txt: 每行都不超过23字"_s << QByteArray() << QString();
         QTest::newRow("script kept") << gbkProse << split << 1 << u"片头(断行).txt 已存在"_s << old << QString();
         QTest::newRow("script replaced") << gbkProse << replace << 0 << written << gbk(lines) << QString();

@@ -5,6 +5,7 @@
 #include "main_form.h"
 #include "remembered_output_type.h"
 #include "test_support.h"
+#include "window_opening.h"
 #include "window_services.h"
 
 #include <QAccessible>
@@ -91,9 +92,14 @@ static QStringList whileBoxes(const std::function<void()> &act, Qt::Key key = Qt
         // The label's name is its text as drawn: markup taken as such is gone.
         const QString shown = said(box->findChild<QLabel *>(u"qt_msgbox_label"_s));
         const char *icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
-        seen << QStringList { box->windowTitle(), shown, QString::fromLatin1(icon),
-                              names(box->standardButtons().toInt()),
-                              names(box->standardButton(box->defaultButton())) }
+        QStringList described { box->windowTitle(), shown, QString::fromLatin1(icon),
+                                names(box->standardButtons().toInt()) };
+        for (QAbstractButton *button : box->buttons()) // buttons of its own, by their texts
+            if (!box->standardButton(button))
+                described << button->text();
+        const QMessageBox::StandardButton byDefault = box->standardButton(box->defaultButton());
+        seen << (described << (box->defaultButton() && !byDefault ? box->defaultButton()->text()
+                                                                  : names(byDefault)))
                     .join(u'|');
         if (said(box) != box->windowTitle() || said(box, QAccessible::Description) != shown)
             seen.last() += u", read as "_s + said(box) + u'|' + said(box, QAccessible::Description);
@@ -443,6 +449,84 @@ private slots:
         QFETCH(QByteArray, document);
         if (!document.isEmpty())
             QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
+    }
+
+    // The window a command line opens: under --split --open the prose split, named or asked
+    // for (cancelled: the window stays empty), the script chosen and told of in a box over the
+    // window that hands it to the system's editor (Return) or closes (Esc).
+    void opening_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("prose"); // answered in the chooser that asks for it
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("seen"); // the chooser (title|types), the boxes (whileBoxes)
+        QTest::addColumn<QString>("state"); // SourcePath, what the editor was handed, the status
+        // clang-format off
+        const QString box = u"CaptiloomV3.5|"_s, chooser = u"选择要自动断行的文字|Text Files(*.txt)\n"_s;
+        const QString written = box + u"已把“片头.txt”断成 3 行字幕、0 处停顿，写成断行稿“片头(断行).txt”，放在原文旁边；窗口里选好的源文件就是它。\n\n"
+            u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，再按“生\u00A0成\u00A0字\u00A0幕”。\n\n"
+            u"注意：断行稿第1行的字符“😀”只有 .srt 字幕文件能保存：输出文件选择“SRT 字幕 UTF-8”类型就能保留它；要转换成 .utf，请先删掉或换掉它。|NoIcon|Close|打开断行稿|打开断行稿"_s;
+        const QStringList split { u"--split"_s, u"--open"_s, u"片头.txt"_s }, launcher = split.mid(0, 2);
+        const int open = Qt::Key_Return, close = Qt::Key_Escape;
+        QTest::newRow("a file") << QStringList { u"片头.txt"_s } << QString() << open << QString() << u"片头.txt||0"_s;
+        QTest::newRow("split, opened") << split << QString() << open << written << u"片头(断行).txt|片头(断行).txt|0"_s;
+        QTest::newRow("split, opener failed") << split << QString() << open << written + u'\n' + box + u"没能用系统的文本编辑器打开断行稿“片头(断行).txt”，请自己用文本编辑器打开它。|NoIcon|Ok|NoButton"_s << u"片头(断行).txt|片头(断行).txt|0"_s;
+        QTest::newRow("script kept") << split << QString() << open << box + u"已有断行稿“片头(断行).txt”，没有重新断行，窗口里选好的就是它。要按原文重新断行，请先删除这份断行稿或给它改名。|NoIcon|Ok|NoButton"_s << u"片头(断行).txt||1"_s;
+        QTest::newRow("launcher, closed") << launcher << u"片头.txt"_s << close << chooser + written << u"片头(断行).txt||0"_s;
+        QTest::newRow("launcher, cancelled") << launcher << QString() << close << chooser.chopped(1) << u"||0"_s;
+        // clang-format on
+    }
+    void opening()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, prose);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"片头.txt"_s,
+                          u"第一句话在这里😀。第二句话也在这里。第三句话还在这里。"_s.toUtf8()));
+        if (QTest::currentDataTag() == QByteArrayView("script kept"))
+            QVERIFY(writeFile(u"片头(断行).txt"_s, "old"));
+        const auto commandLine =
+            captiloom::console::parseCommandLine(QStringList { u"captiloom"_s } + arguments);
+        Window window;
+        WindowOpening opening(window.form, commandLine, std::nullopt);
+        QString opened;
+        opening.setOpener([&opened](const QUrl &url) {
+            opened = QFileInfo(url.toLocalFile()).fileName();
+            return QTest::currentDataTag() != QByteArrayView("split, opener failed");
+        });
+        QStringList asked; // the prose chooser, answered as the row says
+        QTimer chooser;
+        connect(&chooser, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                asked << dialog->windowTitle() + u'|' + dialog->nameFilters().join(u';');
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(folder.filePath(prose));
+                prose.isEmpty() ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
+            }
+        });
+        chooser.start(10);
+        QFETCH(QString, seen);
+        QFETCH(int, key);
+        qsizetype shown = 0;
+        const QStringList boxes = whileBoxes(
+            [&] {
+                window.form.show();
+                // Each box is shown and closed before this looks again.
+                QVERIFY(QTest::qWaitFor([&] {
+                    return asked.size() + shown
+                        == seen.count(u"CaptiloomV3.5|") + seen.count(u"选择要自动断行的文字|");
+                }));
+            },
+            Qt::Key(key),
+            [&](QMessageBox *box) {
+                ++shown;
+                if (!window.form.frameGeometry().contains(box->geometry().center()))
+                    asked << u"a box not over the window"_s;
+            });
+        QCOMPARE((asked + boxes).join(u'\n'), seen);
+        QTEST(QStringList({ QFileInfo(window.form.SourcePath()).fileName(), opened,
+                            QString::number(opening.status()) })
+                  .join(u'|'),
+              "state");
     }
 
     // An open dialog for the source, a save dialog for the output (an open one refuses a new
