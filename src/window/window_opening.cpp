@@ -66,7 +66,7 @@ void WindowOpening::onScreen()
 {
     if (m_proseChooser) {
         const QString prose = std::exchange(m_proseChooser, nullptr)
-                                  ->fileName({ { u"Text Files(*.txt)"_s, u"*.txt"_s } });
+                                  ->choose({ { u"Text Files(*.txt)"_s, u"*.txt"_s } }).path;
         // Cancelled: the window stays as it opened, to convert with.
         if (prose.isEmpty())
             return;
