@@ -1,0 +1,293 @@
+#include "speech_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace captiloom::voice {
+
+namespace {
+
+constexpr int windowSamples = analysisRate / 1000 * 25;
+constexpr int fftSize = 512;
+constexpr float lowestHz = 100;
+constexpr float highestHz = 6000;
+
+// The background under each band is the quietest it gets within this many
+// frames either side: long enough to reach past a stretch of speech into a
+// pause, short enough to follow music that changes.
+constexpr qsizetype floorReach = 150;
+// The quietest moments of a band lie this far below its average background.
+constexpr float floorBias = 2.0F;
+// Power below which a band counts as digital silence: about -90 dB.
+constexpr float silentPower = 1e-9F;
+
+// Speech is what lies within this many dB of the loud part of the recording,
+// and at least `leastThreshold` above the background.
+constexpr float speechRange = 20;
+constexpr float leastThreshold = 8;
+// A sound fades into the background within this many dB below `threshold`.
+constexpr float edgeDepth = 10;
+constexpr float leastEdge = 3;
+
+// Two loudness peaks are two syllables when the sound between them drops by
+// this many dB and they lie this far apart.
+constexpr float syllableDip = 3;
+constexpr qsizetype syllableFrames = 8;
+// A run of speech shorter than this is a click or a breath, not a stretch.
+constexpr qsizetype leastStretchFrames = 5;
+
+float melOf(float hz)
+{
+    return 2595 * std::log10(1 + hz / 700);
+}
+
+float hzOfMel(float mel)
+{
+    return 700 * (std::pow(10.0F, mel / 2595) - 1);
+}
+
+// An in-place radix-2 FFT: all the analysis needs, and small enough not to
+// bring a library into both platforms' builds for it.
+void transform(std::vector<std::complex<float>> &data)
+{
+    const auto n = static_cast<qsizetype>(data.size());
+    for (qsizetype i = 1, j = 0; i < n; ++i) {
+        qsizetype bit = n >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j)
+            std::swap(data[i], data[j]);
+    }
+    for (qsizetype length = 2; length <= n; length <<= 1) {
+        const float angle = -2 * std::numbers::pi_v<float> / static_cast<float>(length);
+        const std::complex<float> step(std::cos(angle), std::sin(angle));
+        for (qsizetype start = 0; start < n; start += length) {
+            std::complex<float> turn(1);
+            for (qsizetype k = 0; k < length / 2; ++k) {
+                const std::complex<float> even = data[start + k];
+                const std::complex<float> odd = data[start + k + length / 2] * turn;
+                data[start + k] = even + odd;
+                data[start + k + length / 2] = even - odd;
+                turn *= step;
+            }
+        }
+    }
+}
+
+// The smallest value within `reach` either side of each one.
+QList<float> runningMinimum(const QList<float> &values, qsizetype reach)
+{
+    const qsizetype n = values.size();
+    QList<float> result(n);
+    QList<qsizetype> queue; // indices of increasing values
+    queue.reserve(2 * reach + 2);
+    qsizetype head = 0;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        for (; next < n && next <= i + reach; ++next) {
+            while (queue.size() > head && values[queue.last()] >= values[next])
+                queue.removeLast();
+            queue.append(next);
+        }
+        while (queue[head] < i - reach)
+            ++head;
+        result[i] = values[queue[head]];
+        if (head > 4 * reach) {
+            queue.remove(0, head);
+            head = 0;
+        }
+    }
+    return result;
+}
+
+float percentile(QList<float> values, double share)
+{
+    if (values.isEmpty())
+        return 0;
+    const auto at = values.begin() + static_cast<qsizetype>(share * (values.size() - 1));
+    std::nth_element(values.begin(), at, values.end());
+    return *at;
+}
+
+QList<Syllable> findSyllables(const QList<float> &envelope, float threshold)
+{
+    QList<Syllable> peaks;
+    const qsizetype n = envelope.size();
+    const auto valleyBetween = [&](qsizetype from, qsizetype to) {
+        return *std::min_element(envelope.begin() + from, envelope.begin() + to + 1);
+    };
+    for (qsizetype t = 1; t + 1 < n; ++t) {
+        const float here = envelope[t];
+        if (here < threshold || here <= envelope[t - 1] || here < envelope[t + 1])
+            continue;
+        Syllable peak { t, here };
+        // A peak that does not stand out from the last one is the same
+        // syllable: the louder of the two stays.
+        while (!peaks.isEmpty()) {
+            const Syllable last = peaks.last();
+            const float dip = std::min(last.level, peak.level) - valleyBetween(last.frame, t);
+            if (dip >= syllableDip && peak.frame - last.frame >= syllableFrames)
+                break;
+            peaks.removeLast();
+            if (last.level >= peak.level)
+                peak = last;
+        }
+        peaks.append(peak);
+    }
+    return peaks;
+}
+
+} // namespace
+
+FrameAnalyser::FrameAnalyser()
+{
+    m_window.resize(windowSamples);
+    float sum = 0;
+    for (int i = 0; i < windowSamples; ++i) {
+        m_window[i] = 0.5F - 0.5F * std::cos(2 * std::numbers::pi_v<float> * i / windowSamples);
+        sum += m_window[i];
+    }
+    // A full-scale sine then has a power of about a quarter in its bin.
+    for (float &w : m_window)
+        w /= sum;
+    const float lowest = melOf(lowestHz);
+    const float highest = melOf(highestHz);
+    for (int band = 0; band <= bandCount; ++band) {
+        const float hz = hzOfMel(lowest + (highest - lowest) * band / bandCount);
+        m_bandEdges[band] = static_cast<int>(std::lround(hz * fftSize / analysisRate));
+    }
+    m_spectrum.resize(fftSize);
+    m_pending.reserve(windowSamples + 4096);
+}
+
+void FrameAnalyser::add(const float *samples, qsizetype count)
+{
+    m_pending.insert(m_pending.end(), samples, samples + count);
+    std::size_t used = 0;
+    while (m_pending.size() - used >= windowSamples) {
+        for (int i = 0; i < windowSamples; ++i)
+            m_spectrum[i] = m_pending[used + i] * m_window[i];
+        std::fill(m_spectrum.begin() + windowSamples, m_spectrum.end(), 0.0F);
+        analyse();
+        used += frameSamples;
+    }
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(used));
+}
+
+void FrameAnalyser::analyse()
+{
+    transform(m_spectrum);
+    Bands bands;
+    for (int band = 0; band < bandCount; ++band) {
+        float power = 0;
+        for (int bin = m_bandEdges[band];
+             bin < std::max(m_bandEdges[band + 1], m_bandEdges[band] + 1); ++bin)
+            power += std::norm(m_spectrum[bin]);
+        bands[band] = power;
+    }
+    m_frames.append(bands);
+}
+
+SpeechMap mapSpeech(const QList<Bands> &frames)
+{
+    SpeechMap map;
+    const qsizetype n = frames.size();
+    if (n < 3)
+        return map;
+
+    // How far each frame's bands stand above their own background, summed
+    // over the bands, against the background summed.
+    QList<float> excess(n, 0.0F);
+    QList<float> background(n, 0.0F);
+    QList<float> band(n);
+    for (int b = 0; b < bandCount; ++b) {
+        for (qsizetype t = 0; t < n; ++t) {
+            const qsizetype before = std::max<qsizetype>(t - 1, 0);
+            const qsizetype after = std::min(t + 1, n - 1);
+            band[t] = (frames[before][b] + frames[t][b] + frames[after][b]) / 3;
+        }
+        const QList<float> floor = runningMinimum(band, floorReach);
+        for (qsizetype t = 0; t < n; ++t) {
+            const float noise = std::max(floor[t] * floorBias, silentPower);
+            excess[t] += std::max(band[t] - noise, 0.0F);
+            background[t] += noise;
+        }
+    }
+    map.level.resize(n);
+    for (qsizetype t = 0; t < n; ++t)
+        map.level[t] = 10 * std::log10(1 + excess[t] / background[t]);
+
+    map.threshold = std::max(leastThreshold, percentile(map.level, 0.95) - speechRange);
+    map.edge = std::max(leastEdge, map.threshold - edgeDepth);
+
+    QList<float> envelope(n);
+    for (qsizetype t = 0; t < n; ++t) {
+        float sum = 0;
+        float weights = 0;
+        for (qsizetype d = -2; d <= 2; ++d) {
+            if (t + d < 0 || t + d >= n)
+                continue;
+            const float weight = static_cast<float>(3 - std::abs(d));
+            sum += weight * map.level[t + d];
+            weights += weight;
+        }
+        envelope[t] = sum / weights;
+    }
+    map.syllables = findSyllables(envelope, map.threshold);
+
+    const auto isSpeech = [&](qsizetype t) {
+        return map.level[t] >= map.threshold;
+    };
+    for (qsizetype j = 0; j + 1 < map.syllables.size(); ++j) {
+        const qsizetype from = map.syllables[j].frame;
+        const qsizetype to = map.syllables[j + 1].frame;
+        Gap gap;
+        gap.valley =
+            std::min_element(envelope.begin() + from, envelope.begin() + to + 1) - envelope.begin();
+        gap.speechEnd = gap.valley;
+        gap.speechStart = gap.valley;
+        if (!isSpeech(gap.valley)) {
+            while (gap.speechEnd > from && !isSpeech(gap.speechEnd - 1))
+                --gap.speechEnd;
+            while (gap.speechStart < to && !isSpeech(gap.speechStart))
+                ++gap.speechStart;
+            gap.pauseFrames = gap.speechStart - gap.speechEnd;
+        }
+        map.gaps.append(gap);
+    }
+
+    qsizetype pause = 0;
+    qsizetype run = 0;
+    bool inStretch = false;
+    for (qsizetype t = 0; t < n; ++t) {
+        if (isSpeech(t)) {
+            ++map.speechFrames;
+            ++run;
+            pause = 0;
+            if (run >= leastStretchFrames && !inStretch) {
+                inStretch = true;
+                ++map.stretches;
+            }
+        } else {
+            run = 0;
+            if (++pause * frameMs >= stretchPauseMs)
+                inStretch = false;
+        }
+    }
+
+    if (!map.syllables.isEmpty()) {
+        qsizetype first = map.syllables.first().frame;
+        while (first > 0 && map.level[first - 1] >= map.edge)
+            --first;
+        qsizetype last = map.syllables.last().frame;
+        while (last + 1 < n && map.level[last + 1] >= map.edge)
+            ++last;
+        map.firstSpeech = first;
+        map.lastSpeech = last + 1;
+    }
+    return map;
+}
+
+} // namespace captiloom::voice
