@@ -19,8 +19,6 @@ constexpr qsizetype longestPauseFrames = 50;
 // The subtitle stays this long after its sound has faded, unless the next
 // line starts sooner.
 constexpr qint64 lingerMs = 200;
-// How far back from where speech is first heard its start is looked for.
-constexpr qsizetype onsetSearchFrames = 5;
 
 bool isVowel(QChar c)
 {
@@ -146,32 +144,23 @@ QList<conversion::LineTime> assignLines(const SpeechMap &map,
     }
 
     QList<conversion::LineTime> times(lineCount);
-    const auto speechBefore = [&](qsizetype frame) {
-        // The sound fades into the background before the frame's pause.
-        qsizetype end = frame;
-        while (end < map.level.size() && map.level[end] >= map.edge)
-            ++end;
-        return end;
-    };
     for (qsizetype i = 0; i < lineCount; ++i) {
         qsizetype start = map.firstSpeech;
         if (i > 0) {
             const Gap &gap = map.gaps[starts[i] - 1];
-            start = gap.speechStart;
-            for (qsizetype back = 0; back < onsetSearchFrames && start > gap.speechEnd
-                 && map.level[start - 1] >= map.edge;
-                 ++back)
-                --start;
+            start = onsetFrom(map, gap.speechStart, gap.speechEnd);
             times[i].unsure = gap.pauseFrames * frameMs < surePauseMs;
         }
         times[i].startMs = frameTimeMs(start);
     }
     for (qsizetype i = 0; i < lineCount; ++i) {
-        qint64 end = frameTimeMs(map.lastSpeech) + lingerMs;
+        // The last line stays until the recording ends, if sooner.
+        qint64 end =
+            std::min(frameTimeMs(map.lastSpeech) + lingerMs, frameTimeMs(map.level.size()));
         if (i + 1 < lineCount) {
             const Gap &gap = map.gaps[starts[i + 1] - 1];
-            end =
-                std::min(frameTimeMs(speechBefore(gap.speechEnd)) + lingerMs, times[i + 1].startMs);
+            end = std::min(frameTimeMs(fadeFrom(map, gap.speechEnd, gap.speechStart)) + lingerMs,
+                           times[i + 1].startMs);
         }
         times[i].endMs = std::max(end, times[i].startMs + frameMs);
     }

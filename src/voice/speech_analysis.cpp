@@ -16,15 +16,14 @@ constexpr float highestHz = 6000;
 // The background under each band is the quietest it gets within this many
 // frames either side: long enough to reach past a stretch of speech into a
 // pause, short enough to follow music that changes.
-constexpr qsizetype floorReach = 150;
+constexpr qsizetype floorReach = 500;
+constexpr qsizetype steadyReach = 3;
 // The quietest moments of a band lie this far below its average background.
 constexpr float floorBias = 2.0F;
 // Power below which a band counts as digital silence: about -90 dB.
 constexpr float silentPower = 1e-9F;
 
-// Speech is what lies within this many dB of the loud part of the recording,
-// and at least `leastThreshold` above the background.
-constexpr float speechRange = 20;
+// Speech stands at least this many dB above the background.
 constexpr float leastThreshold = 8;
 // A sound fades into the background within this many dB below `threshold`.
 constexpr float edgeDepth = 10;
@@ -102,13 +101,38 @@ QList<float> runningMinimum(const QList<float> &values, qsizetype reach)
     return result;
 }
 
-float percentile(QList<float> values, double share)
+// The level that parts the frames best into two kinds, background and
+// speech, by Otsu's rule: the one between whose two sides the variance is
+// greatest, in steps of a decibel.
+float partingLevel(const QList<float> &levels)
 {
-    if (values.isEmpty())
-        return 0;
-    const auto at = values.begin() + static_cast<qsizetype>(share * (values.size() - 1));
-    std::nth_element(values.begin(), at, values.end());
-    return *at;
+    constexpr int steps = 120;
+    std::array<double, steps + 1> count {};
+    for (const float level : levels)
+        count[std::clamp(static_cast<int>(level), 0, steps)] += 1;
+    const auto total = static_cast<double>(levels.size());
+    double sum = 0;
+    for (int i = 0; i <= steps; ++i)
+        sum += i * count[i];
+    double below = 0;
+    double sumBelow = 0;
+    double best = -1;
+    int parting = 0;
+    for (int i = 0; i < steps; ++i) {
+        below += count[i];
+        sumBelow += i * count[i];
+        if (below == 0 || below == total)
+            continue;
+        const double meanBelow = sumBelow / below;
+        const double meanAbove = (sum - sumBelow) / (total - below);
+        const double between =
+            below * (total - below) * (meanAbove - meanBelow) * (meanAbove - meanBelow);
+        if (between > best) {
+            best = between;
+            parting = i + 1;
+        }
+    }
+    return static_cast<float>(parting);
 }
 
 QList<Syllable> findSyllables(const QList<float> &envelope, float threshold)
@@ -190,6 +214,21 @@ void FrameAnalyser::analyse()
     m_frames.append(bands);
 }
 
+qsizetype onsetFrom(const SpeechMap &map, qsizetype frame, qsizetype limit)
+{
+    for (qsizetype back = 0;
+         back < onsetFrames && frame > limit && map.level[frame - 1] >= map.edge; ++back)
+        --frame;
+    return frame;
+}
+
+qsizetype fadeFrom(const SpeechMap &map, qsizetype frame, qsizetype limit)
+{
+    for (qsizetype on = 0; on < fadeFrames && frame < limit && map.level[frame] >= map.edge; ++on)
+        ++frame;
+    return frame;
+}
+
 SpeechMap mapSpeech(const QList<Bands> &frames)
 {
     SpeechMap map;
@@ -201,25 +240,43 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
     // over the bands, against the background summed.
     QList<float> excess(n, 0.0F);
     QList<float> background(n, 0.0F);
+    QList<float> logMean(n, 0.0F);
     QList<float> band(n);
+    QList<float> steady(n);
     for (int b = 0; b < bandCount; ++b) {
         for (qsizetype t = 0; t < n; ++t) {
             const qsizetype before = std::max<qsizetype>(t - 1, 0);
             const qsizetype after = std::min(t + 1, n - 1);
             band[t] = (frames[before][b] + frames[t][b] + frames[after][b]) / 3;
         }
-        const QList<float> floor = runningMinimum(band, floorReach);
+        // The background is looked for in a longer average, which a short
+        // dip in a music bed does not pull down.
+        float sum = 0;
+        for (qsizetype t = 0; t < n + steadyReach; ++t) {
+            if (t < n)
+                sum += frames[t][b];
+            if (t - 2 * steadyReach - 1 >= 0)
+                sum -= frames[t - 2 * steadyReach - 1][b];
+            if (t - steadyReach >= 0) {
+                const qsizetype from = std::max<qsizetype>(t - 2 * steadyReach, 0);
+                const qsizetype to = std::min(t, n - 1);
+                steady[t - steadyReach] = sum / static_cast<float>(to - from + 1);
+            }
+        }
+        const QList<float> floor = runningMinimum(steady, floorReach);
         for (qsizetype t = 0; t < n; ++t) {
             const float noise = std::max(floor[t] * floorBias, silentPower);
-            excess[t] += std::max(band[t] - noise, 0.0F);
+            const float above = std::max(band[t] - noise, 0.0F);
+            excess[t] += above;
             background[t] += noise;
+            logMean[t] += 10 * std::log10(1 + above / noise) / bandCount;
         }
     }
     map.level.resize(n);
     for (qsizetype t = 0; t < n; ++t)
-        map.level[t] = 10 * std::log10(1 + excess[t] / background[t]);
+        map.level[t] = 0.5F * (10 * std::log10(1 + excess[t] / background[t])) + 0.5F * logMean[t];
 
-    map.threshold = std::max(leastThreshold, percentile(map.level, 0.95) - speechRange);
+    map.threshold = std::max(leastThreshold, partingLevel(map.level));
     map.edge = std::max(leastEdge, map.threshold - edgeDepth);
 
     QList<float> envelope(n);
@@ -279,13 +336,13 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
 
     if (!map.syllables.isEmpty()) {
         qsizetype first = map.syllables.first().frame;
-        while (first > 0 && map.level[first - 1] >= map.edge)
+        while (first > 0 && isSpeech(first - 1))
             --first;
+        map.firstSpeech = onsetFrom(map, first, 0);
         qsizetype last = map.syllables.last().frame;
-        while (last + 1 < n && map.level[last + 1] >= map.edge)
+        while (last + 1 < n && isSpeech(last + 1))
             ++last;
-        map.firstSpeech = first;
-        map.lastSpeech = last + 1;
+        map.lastSpeech = fadeFrom(map, last + 1, n);
     }
     return map;
 }

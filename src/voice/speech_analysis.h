@@ -82,6 +82,16 @@ inline constexpr int stretchPauseMs = 150;
 
 SpeechMap mapSpeech(const QList<Bands> &frames);
 
+// Where the sound that reaches the threshold at `frame` rose out of the
+// background, looking back no further than `limit`: a consonant before a
+// vowel is quieter than the vowel.
+qsizetype onsetFrom(const SpeechMap &map, qsizetype frame, qsizetype limit);
+// Where the sound that falls below the threshold at `frame` has faded into
+// the background, looking no further than `limit`: a room's echo included.
+qsizetype fadeFrom(const SpeechMap &map, qsizetype frame, qsizetype limit);
+inline constexpr qsizetype onsetFrames = 5;
+inline constexpr qsizetype fadeFrames = 50;
+
 // The first millisecond of a frame's sound, as the aligner places a time.
 constexpr qint64 frameTimeMs(qsizetype frame)
 {
