@@ -64,8 +64,8 @@ constexpr Words voiceTable[] = {
     { voice::texts::noSpeech, {}, u"no speech can be heard in recording %1" },
     { voice::texts::fewStretches,
       {},
-      u"only %2 spoken stretches were heard in recording %1, but the script has %3 lines: they "
-      u"do not match" },
+      u"only %2 stretch(es) of speech heard in recording %1, for a script of %3 lines: they do "
+      u"not match" },
     { voice::texts::tooShort,
       {},
       u"recording %1 holds %2 seconds of speech, but the %3 lines of the script take at least "

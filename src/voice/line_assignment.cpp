@@ -30,30 +30,28 @@ bool isVowel(QChar c)
 int syllablesIn(QStringView text)
 {
     int count = 0;
+    int groups = -1; // in the Latin word being read; -1 outside one
     bool inVowels = false;
-    bool inWord = false;
     for (const QChar c : text) {
-        const char32_t u = c.unicode();
-        const bool latin =
-            (u < 0x80 && c.isLetter()) || (u >= 0xFF21 && u <= 0xFF5A && c.isLetter());
-        if (latin) {
-            const QChar plain = u >= 0xFF21 ? QChar(u - 0xFEE0) : c;
+        // Full-width letters count as the letters they stand for.
+        const QChar plain =
+            c.unicode() >= 0xFF21 && c.unicode() <= 0xFF5A ? QChar(c.unicode() - 0xFEE0) : c;
+        if (plain.unicode() < 0x80 && plain.isLetter()) {
+            groups = std::max(groups, 0);
             if (isVowel(plain) && !inVowels)
-                ++count;
+                ++groups;
             inVowels = isVowel(plain);
-            inWord = true;
             continue;
         }
-        if (inWord && !inVowels && count == 0)
-            ++count;
-        inWord = false;
+        // A word of consonants alone, as GPS, is read letter by letter: one
+        // syllable is the least it takes.
+        count += std::max(groups, groups < 0 ? 0 : 1);
+        groups = -1;
         inVowels = false;
-        if (c.isDigit() || (c.script() == QChar::Script_Han && c.isLetter()))
+        if (c.isDigit() || (c.script() == QChar::Script_Han && c.isLetter()) || c.isHighSurrogate())
             ++count;
-        else if (c.isHighSurrogate())
-            ++count; // a hanzi outside the basic plane, most likely
     }
-    return count;
+    return count + std::max(groups, groups < 0 ? 0 : 1);
 }
 
 QList<conversion::LineTime> assignLines(const SpeechMap &map,

@@ -17,9 +17,12 @@ QString said(const char *text)
     return QCoreApplication::translate(texts::context, text);
 }
 
-QString seconds(qint64 ms)
+// Tenths of a second, rounded so that a measured time and the bound it
+// misses never read the same.
+QString seconds(qint64 ms, bool up)
 {
-    return QString::number(static_cast<double>(ms) / 1000, 'f', 1);
+    const qint64 tenths = up ? (ms + 99) / 100 : ms / 100;
+    return QString::number(static_cast<double>(tenths) / 10, 'f', 1);
 }
 
 QString decodingFailure(const Decoding &decoding, const QString &name)
@@ -59,21 +62,21 @@ QString mismatch(const SpeechMap &map, const QList<conversion::TimedLine> &lines
 {
     if (map.syllables.isEmpty() || map.speechFrames * frameMs < leastSpeechMs)
         return said(texts::noSpeech).arg(name);
-    if (map.stretches * fewestStretchesPerLine < lines.size()
-        || map.syllables.size() < lines.size())
-        return said(texts::fewStretches).arg(name).arg(map.stretches).arg(lines.size());
     const qint64 spokenMs = frameTimeMs(map.lastSpeech - map.firstSpeech);
     const ReadingTime time = readingTime(lines);
     if (spokenMs < time.fastestMs)
         return said(texts::tooShort)
-            .arg(name, seconds(spokenMs))
+            .arg(name, seconds(spokenMs, false))
             .arg(lines.size())
-            .arg(seconds(time.fastestMs));
+            .arg(seconds(time.fastestMs, true));
+    if (map.stretches * fewestStretchesPerLine < lines.size()
+        || map.syllables.size() < lines.size())
+        return said(texts::fewStretches).arg(name).arg(map.stretches).arg(lines.size());
     if (spokenMs > time.slowestMs)
         return said(texts::tooLong)
-            .arg(name, seconds(spokenMs))
+            .arg(name, seconds(spokenMs, true))
             .arg(lines.size())
-            .arg(seconds(time.slowestMs));
+            .arg(seconds(time.slowestMs, false));
     return {};
 }
 
