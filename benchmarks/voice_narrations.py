@@ -244,7 +244,7 @@ def main():
             narrations.append(recordings(folder, work, f"n{number}", lines, samples, speech_rms,
                                          rng, CONDITIONS, FORMATS))
         rng = random.Random(2000)
-        lines, samples, speech_rms = narration(work, rng, int(LONG_SECONDS / 4.5))
+        lines, samples, speech_rms = narration(work, rng, int(LONG_SECONDS / 3.5))
         long = recordings(folder, work, "long", lines, samples, speech_rms, rng, ["clean"], ["mp3"])
         for name in os.listdir(work):
             os.remove(os.path.join(work, name))

@@ -65,11 +65,11 @@ constexpr OptionRow optionTable[] = {
       u"Kdenlive, Shotcut and other editors." },
     { Key::Audio,
       { "audio" },
-      u"与 --convert 同用：按这个录音里说话的时间给唯一的一个字幕稿对时。",
+      u"与 --convert 同用：按录音里说话的时间给唯一的一个字幕稿对时。",
       u"With --convert: times the one script to where it is spoken in this recording.",
       true,
       u"录音",
-      u"recording" },
+      u"file" },
     { Key::Display, { "display" }, nullptr, nullptr, false, u"display" },
     { Key::Platform, { "platform" }, nullptr, nullptr, false, u"platform" },
 };
@@ -163,7 +163,19 @@ QString usageLine()
 // the program by the path it was started with.
 QString helpText(const Parser &parser)
 {
-    return usageLine() + u'\n' + parser.parser.helpText().section(u'\n', 1).trimmed();
+    QStringList lines = parser.parser.helpText().section(u'\n', 1).trimmed().split(u'\n');
+    // Qt pads the options' column by characters, and a Chinese value name
+    // is two columns wide for each.
+    for (QString &line : lines) {
+        const qsizetype gap = line.indexOf(u"  ", 2);
+        if (!line.startsWith(u"  -") || gap < 0)
+            continue;
+        const auto wide = std::count_if(line.cbegin(), line.cbegin() + gap,
+                                        [](QChar c) { return c.unicode() >= 0x2E80; });
+        if (line.mid(gap, wide + 2).trimmed().isEmpty())
+            line.remove(gap, wide);
+    }
+    return usageLine() + u'\n' + lines.join(u'\n');
 }
 
 } // namespace
