@@ -25,12 +25,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// A decoder that has not handed out sound for this long has given up: Qt
-// 6.4's backends report no error for a file they cannot read, they simply
-// never finish. A file of a kind that holds sound may take a moment to
-// start; one of no such kind gets less time.
-constexpr int stalledMs = 8000;
-constexpr int unknownKindMs = 3000;
+// A decoder that has handed out no sound for this many looks, a second
+// apart, has given up: Qt 6.4's backends report no error for a file they
+// cannot read, they simply never finish. A file of a kind that holds sound
+// may take a moment to start; one of no such kind gets less time. The looks
+// are counted, not the time: on a machine so busy that this program is not
+// run for seconds, the sound handed out meanwhile is seen first.
+constexpr int lookMs = 1000;
+constexpr int stalledLooks = 8;
+constexpr int unknownKindLooks = 3;
 
 // Qt Multimedia's plugins: "ffmpeg" for libffmpegmediaplugin.so and the like.
 QStringList mediaBackends()
@@ -145,8 +148,9 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
 
     QEventLoop loop;
     QTimer watchdog;
-    watchdog.setSingleShot(true);
     qint64 frames = 0;
+    qint64 framesSeen = 0;
+    int idleLooks = 0;
     bool ended = false;
     const auto end = [&](DecodeOutcome outcome) {
         if (ended)
@@ -171,7 +175,6 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
         sink(buffer.constData<float>(), buffer.frameCount());
         frames += buffer.frameCount();
         result.decodedMs = frames * 1000 / analysisRate;
-        watchdog.start(stalledMs);
         if (progress && !progress(result.decodedMs)) {
             decoder.stop();
             end(DecodeOutcome::Stopped);
@@ -182,10 +185,17 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
     QObject::connect(&decoder, qOverload<QAudioDecoder::Error>(&QAudioDecoder::error), &loop,
                      [&] { end(unreadable); });
     QObject::connect(&watchdog, &QTimer::timeout, &loop, [&] {
+        QCoreApplication::sendPostedEvents();
+        if (ended)
+            return;
+        idleLooks = frames == framesSeen ? idleLooks + 1 : 0;
+        framesSeen = frames;
+        if (idleLooks < (frames > 0 || audioKind ? stalledLooks : unknownKindLooks))
+            return;
         decoder.stop();
         end(unreadable);
     });
-    watchdog.start(audioKind ? stalledMs : unknownKindMs);
+    watchdog.start(lookMs);
     decoder.start();
     if (!ended)
         loop.exec();

@@ -65,8 +65,15 @@ QList<conversion::LineTime> assignLines(const SpeechMap &map,
         expected[i] = std::max(1, syllablesIn(lines[i].text));
         expectedTotal += expected[i];
     }
-    // The narrator's pace: frames of speech per syllable of the script.
-    const double pace = std::max<double>(map.speechFrames, 1) / expectedTotal;
+    // The narrator's pace: the usual distance from one syllable to the next
+    // within a stretch of speech.
+    QList<qsizetype> steps;
+    for (qsizetype j = 0; j + 1 < heard; ++j) {
+        if (map.gaps[j].pauseFrames * frameMs < stretchPauseMs)
+            steps.append(map.syllables[j + 1].frame - map.syllables[j].frame);
+    }
+    std::nth_element(steps.begin(), steps.begin() + steps.size() / 2, steps.end());
+    const double pace = steps.isEmpty() ? 20.0 : std::max<double>(steps[steps.size() / 2], 1);
     const auto frameOf = [&](qsizetype syllable) {
         return map.syllables[syllable].frame;
     };

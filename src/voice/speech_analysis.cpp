@@ -46,34 +46,81 @@ float hzOfMel(float mel)
     return 700 * (std::pow(10.0F, mel / 2595) - 1);
 }
 
-// An in-place radix-2 FFT: all the analysis needs, and small enough not to
-// bring a library into both platforms' builds for it.
-void transform(std::vector<std::complex<float>> &data)
+// The power spectrum of fftSize real samples, by a complex FFT of half as
+// many points whose result is unfolded: all the analysis needs, and small
+// enough not to bring a library into both platforms' builds for it.
+class RealFft
 {
-    const auto n = static_cast<qsizetype>(data.size());
-    for (qsizetype i = 1, j = 0; i < n; ++i) {
-        qsizetype bit = n >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j)
-            std::swap(data[i], data[j]);
-    }
-    for (qsizetype length = 2; length <= n; length <<= 1) {
-        const float angle = -2 * std::numbers::pi_v<float> / static_cast<float>(length);
-        const std::complex<float> step(std::cos(angle), std::sin(angle));
-        for (qsizetype start = 0; start < n; start += length) {
-            std::complex<float> turn(1);
-            for (qsizetype k = 0; k < length / 2; ++k) {
-                const std::complex<float> even = data[start + k];
-                const std::complex<float> odd = data[start + k + length / 2] * turn;
-                data[start + k] = even + odd;
-                data[start + k + length / 2] = even - odd;
-                turn *= step;
+public:
+    static constexpr int half = fftSize / 2;
+
+    RealFft()
+    {
+        for (int n = 0, reversed = 0; n < half; ++n) {
+            m_reverse[n] = reversed;
+            int bit = half >> 1;
+            for (; reversed & bit; bit >>= 1)
+                reversed ^= bit;
+            reversed |= bit;
+        }
+        for (int k = 0; k <= half; ++k) {
+            const double angle = 2 * std::numbers::pi * k / fftSize;
+            m_unfoldCos[k] = static_cast<float>(std::cos(angle));
+            m_unfoldSin[k] = static_cast<float>(-std::sin(angle));
+            if (k < half / 2) {
+                m_cos[k] = static_cast<float>(std::cos(2 * angle));
+                m_sin[k] = static_cast<float>(-std::sin(2 * angle));
             }
         }
     }
-}
+
+    // power: half + 1 values, from 0 Hz to half the rate.
+    void power(const float *samples, float *power) const
+    {
+        std::array<float, half> re;
+        std::array<float, half> im;
+        for (int n = 0; n < half; ++n) {
+            re[m_reverse[n]] = samples[2 * n];
+            im[m_reverse[n]] = samples[2 * n + 1];
+        }
+        for (int length = 2; length <= half; length <<= 1) {
+            const int step = half / length;
+            for (int start = 0; start < half; start += length) {
+                for (int k = 0; k < length / 2; ++k) {
+                    const float wr = m_cos[k * step];
+                    const float wi = m_sin[k * step];
+                    const int a = start + k;
+                    const int b = a + length / 2;
+                    const float tr = re[b] * wr - im[b] * wi;
+                    const float ti = re[b] * wi + im[b] * wr;
+                    re[b] = re[a] - tr;
+                    im[b] = im[a] - ti;
+                    re[a] += tr;
+                    im[a] += ti;
+                }
+            }
+        }
+        for (int k = 0; k <= half; ++k) {
+            const int i = k % half;
+            const int j = (half - k) % half;
+            // The spectra of the even and the odd samples, then the whole.
+            const float evenRe = (re[i] + re[j]) / 2;
+            const float evenIm = (im[i] - im[j]) / 2;
+            const float oddRe = (im[i] + im[j]) / 2;
+            const float oddIm = (re[j] - re[i]) / 2;
+            const float xr = evenRe + oddRe * m_unfoldCos[k] - oddIm * m_unfoldSin[k];
+            const float xi = evenIm + oddRe * m_unfoldSin[k] + oddIm * m_unfoldCos[k];
+            power[k] = xr * xr + xi * xi;
+        }
+    }
+
+private:
+    std::array<int, half> m_reverse {};
+    std::array<float, half / 2> m_cos {};
+    std::array<float, half / 2> m_sin {};
+    std::array<float, half + 1> m_unfoldCos {};
+    std::array<float, half + 1> m_unfoldSin {};
+};
 
 // The smallest value within `reach` either side of each one.
 QList<float> runningMinimum(const QList<float> &values, qsizetype reach)
@@ -182,7 +229,8 @@ FrameAnalyser::FrameAnalyser()
         const float hz = hzOfMel(lowest + (highest - lowest) * band / bandCount);
         m_bandEdges[band] = static_cast<int>(std::lround(hz * fftSize / analysisRate));
     }
-    m_spectrum.resize(fftSize);
+    m_frame.resize(fftSize);
+    m_power.resize(fftSize / 2 + 1);
     m_pending.reserve(windowSamples + 4096);
 }
 
@@ -192,8 +240,8 @@ void FrameAnalyser::add(const float *samples, qsizetype count)
     std::size_t used = 0;
     while (m_pending.size() - used >= windowSamples) {
         for (int i = 0; i < windowSamples; ++i)
-            m_spectrum[i] = m_pending[used + i] * m_window[i];
-        std::fill(m_spectrum.begin() + windowSamples, m_spectrum.end(), 0.0F);
+            m_frame[i] = m_pending[used + i] * m_window[i];
+        std::fill(m_frame.begin() + windowSamples, m_frame.end(), 0.0F);
         analyse();
         used += frameSamples;
     }
@@ -202,13 +250,14 @@ void FrameAnalyser::add(const float *samples, qsizetype count)
 
 void FrameAnalyser::analyse()
 {
-    transform(m_spectrum);
+    static const RealFft fft;
+    fft.power(m_frame.data(), m_power.data());
     Bands bands;
     for (int band = 0; band < bandCount; ++band) {
         float power = 0;
         for (int bin = m_bandEdges[band];
              bin < std::max(m_bandEdges[band + 1], m_bandEdges[band] + 1); ++bin)
-            power += std::norm(m_spectrum[bin]);
+            power += m_power[bin];
         bands[band] = power;
     }
     m_frames.append(bands);

@@ -3,7 +3,6 @@
 #include <QList>
 
 #include <array>
-#include <complex>
 #include <vector>
 
 namespace captiloom::voice {
@@ -37,7 +36,8 @@ private:
     QList<float> m_window; // the Hann window
     std::array<int, bandCount + 1> m_bandEdges {}; // first bin of each band, and the end
     std::vector<float> m_pending; // samples not yet in a full frame
-    std::vector<std::complex<float>> m_spectrum;
+    std::vector<float> m_frame; // windowed, zero-padded to the FFT's length
+    std::vector<float> m_power;
     QList<Bands> m_frames;
 };
 
