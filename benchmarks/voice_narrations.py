@@ -84,7 +84,7 @@ LINES = [
     ("这条小路一共有三千二百级台阶", "zhe4 tiao2 xiao3 lu4 yi2 gong4 you3 san1 qian1 er4 bai3 ji2 tai2 jie1"),
 ]
 
-NARRATIONS = 4  # of 30 lines each, for the accuracy figures
+NARRATIONS = 8  # of 30 lines each, for the accuracy figures
 LINES_EACH = 30
 LONG_SECONDS = 600  # the narration the speed and memory are measured on
 CONDITIONS = ["clean", "music", "noise", "reverb"]
