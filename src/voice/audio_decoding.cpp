@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <vector>
+
 #ifdef CAPTILOOM_QUIET_FFMPEG
 extern "C" {
 #include <libavutil/log.h>
@@ -87,6 +89,42 @@ void quietDecoders()
     Q_UNUSED(done);
 }
 
+// The sound of a buffer in any format, as mono samples at analysisRate. The
+// backends hand out the format asked for as a rule; one that does not is
+// heard all the same rather than misread. Linear interpolation is enough
+// for the band levels the analysis takes.
+class MonoResampler
+{
+public:
+    void convert(const QAudioBuffer &buffer, std::vector<float> &out)
+    {
+        const QAudioFormat format = buffer.format();
+        const int channels = format.channelCount();
+        const auto *data = buffer.constData<char>();
+        const double step = static_cast<double>(format.sampleRate()) / analysisRate;
+        for (qsizetype i = 0; i < buffer.frameCount(); ++i) {
+            float sum = 0;
+            for (int c = 0; c < channels; ++c)
+                sum += format.normalizedSampleValue(data + i * format.bytesPerFrame()
+                                                    + c * format.bytesPerSample());
+            const float value = sum / static_cast<float>(channels);
+            // The samples wanted between the last one and this one.
+            for (; m_position <= static_cast<double>(m_index); m_position += step) {
+                const auto after =
+                    static_cast<float>(m_position - static_cast<double>(m_index - 1));
+                out.push_back(m_previous + (value - m_previous) * after);
+            }
+            m_previous = value;
+            ++m_index;
+        }
+    }
+
+private:
+    double m_position = 0; // of the next sample wanted, in the decoder's samples
+    qint64 m_index = 0; // of the next sample the decoder hands out
+    float m_previous = 0;
+};
+
 } // namespace
 
 bool looksLikeAudio(QByteArrayView head)
@@ -160,20 +198,23 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
         watchdog.stop();
         loop.quit();
     };
+    MonoResampler resampler;
+    std::vector<float> converted;
     QObject::connect(&decoder, &QAudioDecoder::bufferReady, &loop, [&] {
         const QAudioBuffer buffer = decoder.read();
-        if (ended || !buffer.isValid())
+        if (ended || !buffer.isValid() || !buffer.format().isValid())
             return;
         const QAudioFormat got = buffer.format();
-        // The backends honour the format asked for; should one not, its
-        // sound would be misread, and is better refused.
-        if (got.sampleFormat() != QAudioFormat::Float || got.channelCount() != 1
-            || got.sampleRate() != analysisRate) {
-            end(DecodeOutcome::NoDecoder);
-            return;
+        if (got.sampleFormat() == QAudioFormat::Float && got.channelCount() == 1
+            && got.sampleRate() == analysisRate) {
+            sink(buffer.constData<float>(), buffer.frameCount());
+            frames += buffer.frameCount();
+        } else {
+            converted.clear();
+            resampler.convert(buffer, converted);
+            sink(converted.data(), static_cast<qsizetype>(converted.size()));
+            frames += static_cast<qint64>(converted.size());
         }
-        sink(buffer.constData<float>(), buffer.frameCount());
-        frames += buffer.frameCount();
         result.decodedMs = frames * 1000 / analysisRate;
         if (progress && !progress(result.decodedMs)) {
             decoder.stop();
