@@ -22,6 +22,7 @@ struct CommandLine
     QStringList files;
     bool overwrite = false;
     bool srt = false; // convert to SRT files instead of .utf ones
+    QString audio; // the recording to time the one file to, for Convert
     QString error;
 
     bool opensWindow() const { return action == Action::Window || action == Action::SplitAndOpen; }
