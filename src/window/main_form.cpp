@@ -3,12 +3,17 @@
 #include "application_title.h"
 #include "dialog_file_chooser.h"
 #include "fitted_label.h"
+#include "recording_aligner.h"
 #include "window_services.h"
 
 #include "conversion_run.h"
 #include "derive_output_path.h"
+#include "run_texts.h"
 #include "services.h"
 
+#include "file_system.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QDropEvent>
 #include <QEvent>
@@ -96,6 +101,87 @@ QString helpText()
            u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
 }
 
+QString creditText()
+{
+    return u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
+}
+
+// What the aligner reads, lossless first: the order in which a recording
+// beside the script is looked for.
+const QStringList &recordingSuffixes()
+{
+    static const QStringList suffixes { u"wav"_s, u"flac"_s, u"m4a"_s, u"mp3"_s, u"aac"_s };
+    return suffixes;
+}
+
+bool isRecording(const QString &path)
+{
+    return recordingSuffixes().contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
+}
+
+// The file beside `path` with its name and another extension, in the
+// extension's usual spelling or in capitals; empty when there is none.
+QString namesake(const QString &path, const QStringList &suffixes)
+{
+    if (path.isEmpty())
+        return {};
+    const QFileInfo file(path);
+    const QString stem = file.path() + u'/' + file.completeBaseName() + u'.';
+    for (const QString &suffix : suffixes) {
+        for (const QString &spelling : { suffix, suffix.toUpper() }) {
+            if (platform::regularFileExists(stem + spelling))
+                return QDir::toNativeSeparators(QFileInfo(stem + spelling).absoluteFilePath());
+        }
+    }
+    return {};
+}
+
+// The services of a run at the aligner's times: its message of success also
+// says what it was timed to and which lines to check in the editor.
+class TimedRunServices : public conversion::Services
+{
+public:
+    TimedRunServices(Services &window, QString note)
+        : m_window(window)
+        , m_note(std::move(note))
+    { }
+
+    Answer showMessage(const QString &text, const QString &title, Buttons buttons,
+                       bool questionIcon) override
+    {
+        const bool finished = text
+            == QCoreApplication::translate(conversion::texts::context, conversion::texts::finished);
+        return m_window.showMessage(finished ? text + m_note : text, title, buttons, questionIcon);
+    }
+    void showProgress() override { m_window.showProgress(); }
+    void setProgressMaximum(float maximum) override { m_window.setProgressMaximum(maximum); }
+    void setProgressMinimum(float minimum) override { m_window.setProgressMinimum(minimum); }
+    void setProgressPosition(float position) override { m_window.setProgressPosition(position); }
+    void hideProgress() override { m_window.hideProgress(); }
+    void endProgram() override { m_window.endProgram(); }
+    void reportFailure(const QString &description) override { m_window.reportFailure(description); }
+
+private:
+    Services &m_window;
+    const QString m_note;
+};
+
+// A box lists this many lines to check at most: more would not fit a screen.
+constexpr qsizetype listedLines = 12;
+
+QString timedNote(const QString &recording, const QList<RecordingAligner::UnsureLine> &unsure)
+{
+    QString note = u"\n\n字幕已按配音“%1”对时。"_s.arg(QFileInfo(recording).fileName());
+    if (unsure.isEmpty())
+        return note;
+    note += u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
+    for (const auto &line : unsure.first(std::min(unsure.size(), listedLines)))
+        note += u"\n第%1行 %2 %3"_s.arg(line.line).arg(line.start, line.text);
+    if (unsure.size() > listedLines)
+        note += u"\n……另有%1行"_s.arg(unsure.size() - listedLines);
+    return note;
+}
+
 // The one local file, not a folder, that a drag carries; empty for anything
 // else, several files included.
 QString droppedFile(const QMimeData *data)
@@ -139,8 +225,7 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     m_frame1 = place(new QGroupBox(u"提示"_s, this), u"Frame1"_s, 480, 2520, 6855, 1455);
     m_label3 = place(new FittedLabel(helpText(), m_frame1), u"Label3"_s, 360, 360, 6375, 975);
     m_frame2 = place(new QGroupBox(this), u"Frame2"_s, 480, 4080, 6855, 615);
-    m_label4 = place(new FittedLabel(u"字幕织机 Captiloom —— 让每一句解说准时出现"_s, m_frame2),
-                     u"Label4"_s, 240, 240, 6495, 255);
+    m_label4 = place(new FittedLabel(creditText(), m_frame2), u"Label4"_s, 240, 240, 6495, 255);
     // Made after the credit line so that it lies over it while visible.
     m_progressBar1 = place(new QProgressBar(m_frame2), u"ProgressBar1"_s, 0, 120, 6855, 495);
 
@@ -190,7 +275,11 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     connect(m_text2, &QLineEdit::textChanged, this, &MainForm::text2Change);
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm()
+{
+    if (m_aligning)
+        m_aligner->cancel();
+}
 
 void MainForm::layOut()
 {
@@ -208,6 +297,7 @@ void MainForm::layOut()
                                  .translated(-scaled(QRect(origin, QSize()), scale).topLeft()));
     }
     resize(scaled(QRect(QPoint(), clientTwips), scale).size());
+    showRecording();
 }
 
 void MainForm::changeEvent(QEvent *event)
@@ -223,6 +313,19 @@ void MainForm::setServices(std::unique_ptr<conversion::Services> services)
     m_services = std::move(services);
 }
 
+void MainForm::setAligner(std::unique_ptr<RecordingAligner> aligner)
+{
+    m_aligner = std::move(aligner);
+    connect(m_aligner.get(), &RecordingAligner::progressed, this, [this](int permille) {
+        if (m_aligning)
+            m_services->setProgressPosition(static_cast<float>(permille));
+    });
+    // Queued: the boxes that follow must not run inside the aligner's own work.
+    connect(m_aligner.get(), &RecordingAligner::finished, this, &MainForm::alignerFinished,
+            Qt::QueuedConnection);
+    findRecording();
+}
+
 void MainForm::tell(const QString &text)
 {
     m_services->showMessage(text);
@@ -230,20 +333,70 @@ void MainForm::tell(const QString &text)
 
 void MainForm::takeSource(const QString &path)
 {
-    if (!path.isEmpty())
-        setSource(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    if (path.isEmpty())
+        return;
+    const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (m_aligner && isRecording(full))
+        takeRecording(full);
+    else
+        setSource(full);
+}
+
+void MainForm::takeRecording(const QString &path)
+{
+    m_givenRecording = path;
+    m_givenFor = m_sourcePath;
+    const QString script = m_sourcePath.isEmpty() ? namesake(path, { u"txt"_s }) : QString();
+    if (!script.isEmpty())
+        setSource(script); // which finds the recording given for it
+    else
+        findRecording();
+}
+
+void MainForm::findRecording()
+{
+    if (!m_aligner)
+        return;
+    if (!m_givenRecording.isEmpty() && m_givenFor != m_sourcePath) {
+        if (m_givenFor.isEmpty())
+            m_givenFor = m_sourcePath;
+        else
+            m_givenRecording.clear();
+    }
+    m_recordingPath = !m_givenRecording.isEmpty()   ? m_givenRecording
+        : platform::regularFileExists(m_sourcePath) ? namesake(m_sourcePath, recordingSuffixes())
+                                                    : QString();
+    showRecording();
+}
+
+void MainForm::showRecording()
+{
+    if (m_recordingPath.isEmpty()) {
+        m_label4->setText(creditText());
+        m_label4->setToolTip({});
+        m_label4->setAccessibleDescription({});
+        return;
+    }
+    // The name, shortened in its middle where it would not fit on the line.
+    const QString lead = u"按配音对时："_s;
+    const QFontMetrics metrics(m_label4->font());
+    const int room = m_label4->contentsRect().width() - 1 - metrics.horizontalAdvance(lead);
+    m_label4->setText(
+        lead + metrics.elidedText(QFileInfo(m_recordingPath).fileName(), Qt::ElideMiddle, room));
+    m_label4->setToolTip(m_recordingPath);
+    m_label4->setAccessibleDescription(m_recordingPath);
 }
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!m_aligning && !droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MainForm::dropEvent(QDropEvent *event)
 {
     const QString path = droppedFile(event->mimeData());
-    if (path.isEmpty())
+    if (m_aligning || path.isEmpty())
         return;
     event->acceptProposedAction();
     takeSource(path);
@@ -286,11 +439,73 @@ void MainForm::command3Click()
     // Copies: the run holds on to its paths while message boxes are open.
     const QString source = m_sourcePath;
     const QString output = m_outputPath;
+    const QString recording = m_recordingPath;
+    // Asked only when the conversion can go ahead; otherwise the run says
+    // what is missing, as it always has.
+    if (!recording.isEmpty() && !output.isEmpty() && platform::regularFileExists(source)
+        && !platform::sameFile(source, output)) {
+        const auto answer = m_services->showMessage(
+            u"要按配音“%1”给字幕对时吗？\n\n选“否”则按每行的字数估算时间。"_s.arg(
+                QFileInfo(recording).fileName()),
+            u"按配音对时"_s, conversion::Services::Buttons::YesNo, true);
+        if (answer == conversion::Services::Answer::Yes) {
+            alignAndConvert(recording, source, output);
+            return;
+        }
+    }
     conversion::RunConversion(source, output, *m_services);
+}
+
+void MainForm::alignAndConvert(const QString &recording, const QString &source,
+                               const QString &output)
+{
+    m_aligning = Aligning { recording, source, output };
+    setAligning(true);
+    m_services->showProgress();
+    m_services->setProgressMaximum(1000);
+    m_services->setProgressMinimum(0);
+    m_services->setProgressPosition(0);
+    m_aligner->start(recording, source);
+}
+
+void MainForm::alignerFinished()
+{
+    if (!m_aligning)
+        return;
+    const Aligning run = *std::exchange(m_aligning, std::nullopt);
+    setAligning(false);
+    if (const QString failure = m_aligner->failure(); !failure.isEmpty()) {
+        m_services->showMessage(failure
+                                + u"\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。"_s);
+        m_services->hideProgress();
+        return;
+    }
+    TimedRunServices services(*m_services, timedNote(run.recording, m_aligner->unsureLines()));
+    m_aligner->convert(run.source, run.output, services);
+}
+
+void MainForm::setAligning(bool aligning)
+{
+    // The focus leaves a button that goes grey for nowhere rather than for
+    // the exit button, which a key pressed while waiting would then press.
+    if (aligning) {
+        m_focusBeforeAligning = focusWidget();
+        if (m_focusBeforeAligning)
+            m_focusBeforeAligning->clearFocus();
+    }
+    for (QWidget *control : { m_command1, m_command2, m_command3 })
+        control->setEnabled(!aligning);
+    m_text1->setReadOnly(aligning);
+    m_text2->setReadOnly(aligning);
+    if (!aligning && m_focusBeforeAligning)
+        m_focusBeforeAligning->setFocus();
 }
 
 void MainForm::command4Click()
 {
+    if (m_aligning)
+        m_aligner->cancel();
+    m_aligning.reset();
     m_services->endProgram();
 }
 
@@ -298,6 +513,7 @@ void MainForm::text1Change()
 {
     m_sourcePath = m_text1->text();
     m_text2->setText(DeriveOutputPath(m_sourcePath));
+    findRecording();
 }
 
 void MainForm::text2Change()

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,6 +25,7 @@ namespace captiloom::window {
 
 class FileChooser;
 class FittedLabel;
+class RecordingAligner;
 
 // The program's one window: the source and output path rows, the convert and
 // exit buttons, the help text, and the strip in which the progress bar covers
@@ -43,12 +46,21 @@ public:
 
     // Replaces the services the conversion run reaches the user through.
     void setServices(std::unique_ptr<conversion::Services> services);
+    // Gives the window the aligner that times a script to its recording.
+    // Without one, recordings are not offered and are taken for sources like
+    // any other file.
+    void setAligner(std::unique_ptr<RecordingAligner> aligner);
 
     // Takes a source named otherwise than in Command1's chooser (on the
     // command line, or dropped on the window) as that chooser's answer: a
     // relative path from the current folder, shown in the platform's own
-    // separators.
+    // separators. A recording is taken as the recording of the source
+    // instead (see takeRecording).
     void takeSource(const QString &path);
+    // The recording the next conversion is timed to, if the user agrees:
+    // one given on the command line or dropped on the window, else one beside
+    // the source with its name (片头.txt, 片头.mp3); empty when there is none.
+    const QString &recordingPath() const { return m_recordingPath; }
     // Tells the user something in the window's own kind of box: plain text,
     // so that a file name is shown as it is written.
     void tell(const QString &text);
@@ -62,6 +74,19 @@ private:
     // Places every control at its drawn place, scaled for the window's font.
     void layOut();
     void setSource(const QString &name);
+    // A recording given for the source chosen now, or for the next one if
+    // none is; with no source yet, the script beside it by its name becomes
+    // the source.
+    void takeRecording(const QString &path);
+    // Follows the source: forgets a recording given for another one, looks
+    // beside it for its own, and names the recording in the information line.
+    void findRecording();
+    void showRecording();
+    void alignAndConvert(const QString &recording, const QString &source, const QString &output);
+    void alignerFinished();
+    // Keeps the user from changing paths or starting another run while the
+    // aligner works; the exit button stays.
+    void setAligning(bool aligning);
 
     void command1Click();
     void command2Click();
@@ -92,6 +117,18 @@ private:
     std::unique_ptr<FileChooser> m_commonDialog1;
     std::unique_ptr<FileChooser> m_commonDialog2;
     std::unique_ptr<conversion::Services> m_services;
+
+    std::unique_ptr<RecordingAligner> m_aligner;
+    QString m_recordingPath;
+    QString m_givenRecording; // dropped or on the command line
+    QString m_givenFor; // the source it was given for; empty: the next one chosen
+    // The run the aligner works for, while it does.
+    struct Aligning
+    {
+        QString recording, source, output;
+    };
+    std::optional<Aligning> m_aligning;
+    QPointer<QWidget> m_focusBeforeAligning;
 };
 
 } // namespace captiloom::window

@@ -1,8 +1,10 @@
 // The window as the user drives it: path fields, choosers, layout, boxes and the bar.
 
 #include "application_setup.h"
+#include "conversion_run.h"
 #include "file_chooser.h"
 #include "main_form.h"
+#include "recording_aligner.h"
 #include "test_support.h"
 #include "window_services.h"
 
@@ -34,6 +36,29 @@ protected:
     {
         openedIn = folder;
         return answer.isEmpty() ? std::nullopt : std::optional(Choice { answer, type });
+    }
+};
+
+// Places no line: answers as the test tells it, when it tells it.
+class FakeAligner : public RecordingAligner
+{
+public:
+    QStringList calls;
+    QString failed;
+    QList<UnsureLine> unsure;
+
+    void start(const QString &recording, const QString &script) override
+    {
+        calls << QFileInfo(recording).fileName() + u'+' + QFileInfo(script).fileName();
+        emit progressed(400);
+    }
+    void cancel() override { calls << u"cancel"_s; }
+    QString failure() const override { return failed; }
+    QList<UnsureLine> unsureLines() const override { return unsure; }
+    void convert(const QString &source, const QString &output, Services &services) override
+    {
+        calls << u"convert"_s;
+        captiloom::conversion::RunConversion(source, output, services);
     }
 };
 
@@ -187,6 +212,114 @@ private slots:
         QTEST(services->messages.join(u'\n'), "onConvert");
         QCOMPARE(QFile::exists(u"片头 1(字幕).utf"_s),
                  services->messages == QStringList { shown::finished });
+    }
+
+    // A recording beside the script by its name, or given (dropped or on the command line), is
+    // named in the information line and offered on converting; aligning, the window takes no
+    // new paths nor another run, and the bar moves; then the aligner's failure, or the success
+    // with the lines to check. The exit button stops the aligner.
+    void recording_data()
+    {
+        QTest::addColumn<QString>("files"); // besides 片头.txt, 片尾.txt
+        QTest::addColumn<QString>("steps"); // as in pathActions; "u:" a drop on the window
+        QTest::addColumn<QString>("label"); // Label4
+        // y: Yes to the question, then the aligner finishes: "ok", "fail", or the number of
+        // unsure lines; n: No; x: exit while aligning
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("seen"); // the messages, then the aligner's calls
+        const QString ask =
+            u"要按配音“%1”给字幕对时吗？\n\n选“否”则按每行的字数估算时间。|按配音对时|yes/no|?\n"_s;
+        const QString done =
+            QString(6, u' ') + u"恭喜，恭喜！ 转换成功！\n\n字幕已按配音“%1”对时。"_s;
+        const QString check =
+            u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
+        const QString finished = shown::finished + u"\n"_s;
+        const QString credit = u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
+        QString lines;
+        for (int line = 1; line <= 12; ++line)
+            lines += u"\n第%1行 00:00:%1,500 第%1句"_s.arg(line);
+        // clang-format off
+        QTest::newRow("beside") << u"片头.mp3 片头.WAV.txt 片尾.mp3"_s << u"1:片头.txt"_s << u"按配音对时：片头.mp3"_s << u"y ok"_s
+            << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+片头.txt|convert"_s;
+        QTest::newRow("lossless first, in capitals") << u"片头.mp3 片头.WAV 片头.Flac"_s << u"1:片头.txt"_s << u"按配音对时：片头.WAV"_s << u"n"_s
+            << ask.arg(u"片头.WAV") + finished;
+        QTest::newRow("none beside") << u"片尾.mp3 片头(字幕).mp3 片头.mp3.txt 片头.ogg"_s << u"1:片头.txt"_s << credit << u""_s << finished;
+        QTest::newRow("dropped") << u"片头.mp3 配音.M4A"_s << u"1:片头.txt|u:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s
+            << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+片头.txt"_s;
+        QTest::newRow("dropped, then another source") << u"配音.aac"_s << u"1:片头.txt|u:配音.aac|1:片尾.txt"_s << credit << u""_s << finished;
+        QTest::newRow("given before a source") << u"配音.aac"_s << u"a:配音.aac|1:片尾.txt"_s << u"按配音对时：配音.aac"_s << u"y 13"_s
+            << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+片尾.txt|convert"_s;
+        QTest::newRow("its script beside it") << u"片尾.flac"_s << u"u:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y 1"_s
+            << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:1,500 第1句|<app>\n片尾.flac+片尾.txt|convert"_s;
+        QTest::newRow("no script") << u"配音.wav"_s << u"u:配音.wav"_s << u"按配音对时：配音.wav"_s << u""_s << shown::noSource + u'\n';
+        QTest::newRow("source missing") << u"配音.wav"_s << u"u:配音.wav|t1:无此文件.txt"_s << u"按配音对时：配音.wav"_s << u""_s << shown::sourceMissing + u'\n';
+        QTest::newRow("exit while aligning") << u"片头.wav"_s << u"1:片头.txt"_s << u"按配音对时：片头.wav"_s << u"y x"_s
+            << ask.arg(u"片头.wav") + u"end\n片头.wav+片头.txt|cancel"_s;
+        // clang-format on
+    }
+    void recording()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, answer);
+        TemporaryFolder folder;
+        for (const QString &name : files.split(u' ') + QStringList { u"片头.txt"_s, u"片尾.txt"_s })
+            QVERIFY(writeFile(name, "\xd7\xd6\xc4\xbb\r\n"));
+        Window window;
+        auto *services = new RecordingServices;
+        window.form.setServices(std::unique_ptr<Services>(services));
+        auto *aligner = new FakeAligner;
+        window.form.setAligner(std::unique_ptr<RecordingAligner>(aligner));
+        services->answers << (answer.startsWith(u'n') ? Services::Answer::No
+                                                      : Services::Answer::Yes);
+        QFETCH(QString, steps);
+        for (const QString &step : steps.split(u'|')) {
+            const QString value = step.section(u':', 1);
+            if (step.startsWith(u't')) {
+                window.box(u'1')->setText(value);
+            } else if (step.startsWith(u'a')) {
+                window.form.takeSource(value);
+            } else if (step.startsWith(u'u')) {
+                QMimeData data;
+                data.setUrls({ QUrl::fromLocalFile(folder.filePath(value)) });
+                QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+                QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
+                QApplication::sendEvent(&window.form, &enter);
+                QApplication::sendEvent(&window.form, &drop);
+            } else {
+                window.chooser1->answer = value;
+                window.click(u"Command1"_s);
+            }
+        }
+        QTEST(window.form.findChild<QLabel *>(u"Label4"_s)->text(), "label");
+        window.form.show();
+        QApplication::setActiveWindow(&window.form);
+        QVERIFY(QTest::qWaitForWindowActive(&window.form));
+        window.click(u"Command3"_s);
+        auto *convert = window.form.findChild<QPushButton *>(u"Command3"_s);
+        if (!aligner->calls.isEmpty()) {
+            // Aligning: no new run nor paths; the bar at the aligner's progress.
+            window.click(u"Command3"_s);
+            // Nor the exit button for a key pressed while waiting.
+            QVERIFY(!convert->isEnabled() && window.box(u'1')->isReadOnly());
+            QCOMPARE(QApplication::focusWidget(), nullptr);
+            QCOMPARE(
+                services->calls.mid(services->calls.size() - 5),
+                QStringList({ u"show"_s, u"max 1000"_s, u"min 0"_s, u"pos 0"_s, u"pos 400"_s }));
+            aligner->failed = answer.endsWith(u"fail") ? u"配音里听不到说话声。"_s : QString();
+            for (int line = 1; line <= answer.section(u' ', 1).toInt(); ++line)
+                aligner->unsure << RecordingAligner::UnsureLine { line, u"00:00:%1,500"_s.arg(line),
+                                                                  u"第%1句"_s.arg(line) };
+            if (answer.endsWith(u'x'))
+                window.click(u"Command4"_s);
+            else
+                emit aligner->finished();
+            QTRY_VERIFY(answer.endsWith(u'x')
+                        || (convert->isEnabled() && !window.box(u'1')->isReadOnly()
+                            && convert->hasFocus()));
+        }
+        QTEST(QString(services->messages.join(u'\n') + u'\n' + aligner->calls.join(u'|')), "seen");
+        if (answer.startsWith(u'y')) // the bar gone after a failure too
+            QCOMPARE(services->calls.endsWith(u"hide"_s), !answer.endsWith(u'x'));
     }
 
     // The output chooser opens beside a source whose folder exists, where the derived name
