@@ -575,6 +575,18 @@ private slots:
         QCOMPARE(run(3, 2), 0.5); // a range past the old one
     }
 
+    // Set now and then while events are handled, as while the aligner decodes: shown soon.
+    void progressWhileWaiting()
+    {
+        QWidget window;
+        QProgressBar *bar = new QProgressBar(&window);
+        WindowServices services(window, *bar);
+        services.showProgress();
+        services.setProgressPosition(2); // the first at once
+        services.setProgressPosition(3);
+        QTRY_COMPARE(bar->value(), 3);
+    }
+
     // The layout grows with the font, set before the window opens or while it is open: each
     // text fits its box, and edges drawn on one line stay on one line of pixels, so that
     // nothing drawn edge to edge gains a gap or an overlap of a pixel.
