@@ -90,8 +90,10 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt's translations give the buttons (OK, Yes, No) and the reasons for a
 # failed file operation in Chinese, in the window and on the command line.
+# Recordings are decoded by Qt Multimedia's FFmpeg plugin, loaded at run time
+# from libqt6multimedia6 (which the library brings in as well).
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "qt6-qpa-plugins, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
+    "qt6-qpa-plugins, libqt6multimedia6, qt6-translations-l10n, fonts-noto-cjk | fonts-wqy-microhei | fonts-wqy-zenhei")
 
 if(WIN32)
     set(CPACK_GENERATOR ZIP)

@@ -3,6 +3,7 @@
 #include "batch_conversion.h"
 #include "prose_splitting.h"
 #include "terminal.h"
+#include "timed_conversion.h"
 
 #include <QCommandLineParser>
 
@@ -15,7 +16,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-enum class Key { Help, Version, Convert, Split, Open, Overwrite, Srt, Display, Platform };
+enum class Key { Help, Version, Convert, Split, Open, Overwrite, Srt, Audio, Display, Platform };
 
 // Every option, one row each. A `windowless` option alone asks for something
 // that needs no window, and is looked for before any application exists so
@@ -30,6 +31,7 @@ struct OptionRow
     const char16_t *english;
     bool windowless = false;
     const char16_t *value = nullptr;
+    const char16_t *englishValue = nullptr; // the value's name in English, where it differs
 };
 
 constexpr OptionRow optionTable[] = {
@@ -61,6 +63,13 @@ constexpr OptionRow optionTable[] = {
       u"供 ffmpeg、Kdenlive、Shotcut 等软件导入。",
       u"With --convert: writes name(字幕).srt in UTF-8 instead, for ffmpeg, "
       u"Kdenlive, Shotcut and other editors." },
+    { Key::Audio,
+      { "audio" },
+      u"与 --convert 同用：按录音里说话的时间给唯一的一个字幕稿对时。",
+      u"With --convert: times the one script to where it is spoken in this recording.",
+      true,
+      u"录音",
+      u"file" },
     { Key::Display, { "display" }, nullptr, nullptr, false, u"display" },
     { Key::Platform, { "platform" }, nullptr, nullptr, false, u"platform" },
 };
@@ -94,7 +103,8 @@ struct Parser
             else
                 option.setFlags(QCommandLineOption::HiddenFromHelp);
             if (row.value)
-                option.setValueName(QString::fromUtf16(row.value));
+                option.setValueName(
+                    localized(row.value, row.englishValue ? row.englishValue : row.value));
             options.append(option);
         }
         parser.addOptions(options);
@@ -107,6 +117,15 @@ struct Parser
                 return parser.isSet(options[row]);
         }
         return false;
+    }
+
+    QString value(Key key) const
+    {
+        for (qsizetype row = 0; row < options.size(); ++row) {
+            if (optionTable[row].key == key)
+                return parser.value(options[row]);
+        }
+        return {};
     }
 
     QCommandLineParser parser;
@@ -132,9 +151,11 @@ QString usageLine()
 {
     return localized(u"用法：captiloom [选项] [文件]\n"
                      u"　　　captiloom --convert [--overwrite] [--srt] 文件…\n"
+                     u"　　　captiloom --convert --audio 录音 [--overwrite] [--srt] 文件\n"
                      u"　　　captiloom --split [--open] [--overwrite] 文件…",
                      u"Usage: captiloom [options] [file]\n"
                      u"       captiloom --convert [--overwrite] [--srt] file...\n"
+                     u"       captiloom --convert --audio recording [--overwrite] [--srt] file\n"
                      u"       captiloom --split [--open] [--overwrite] file...");
 }
 
@@ -142,7 +163,19 @@ QString usageLine()
 // the program by the path it was started with.
 QString helpText(const Parser &parser)
 {
-    return usageLine() + u'\n' + parser.parser.helpText().section(u'\n', 1).trimmed();
+    QStringList lines = parser.parser.helpText().section(u'\n', 1).trimmed().split(u'\n');
+    // Qt pads the options' column by characters, and a Chinese value name
+    // is two columns wide for each.
+    for (QString &line : lines) {
+        const qsizetype gap = line.indexOf(u"  ", 2);
+        if (!line.startsWith(u"  -") || gap < 0)
+            continue;
+        const auto wide = std::count_if(line.cbegin(), line.cbegin() + gap,
+                                        [](QChar c) { return c.unicode() >= 0x2E80; });
+        if (line.mid(gap, wide + 2).trimmed().isEmpty())
+            line.remove(gap, wide);
+    }
+    return usageLine() + u'\n' + lines.join(u'\n');
 }
 
 } // namespace
@@ -198,17 +231,20 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
     line.files = parser.parser.positionalArguments();
     line.overwrite = parser.isSet(Key::Overwrite);
     line.srt = parser.isSet(Key::Srt);
+    line.audio = parser.value(Key::Audio);
     if (parser.isSet(Key::Help)) {
         line.action = Action::Help;
     } else if (parser.isSet(Key::Version)) {
         line.action = Action::Version;
     } else if (parser.isSet(Key::Split)) {
         line.action = parser.isSet(Key::Open) ? Action::SplitAndOpen : Action::Split;
-        if (parser.isSet(Key::Convert) || line.srt) {
+        if (parser.isSet(Key::Convert) || line.srt || parser.isSet(Key::Audio)) {
             line.action = Action::UsageError;
             line.error = localized(u"%1 不能与 --split 同时使用：先断行，检查后再转换",
                                    u"%1 does not go with --split: split, review, then convert")
-                             .arg(line.srt ? u"--srt"_s : u"--convert"_s);
+                             .arg(line.srt                       ? u"--srt"_s
+                                      : parser.isSet(Key::Audio) ? u"--audio"_s
+                                                                 : u"--convert"_s);
         } else if (line.files.isEmpty() && line.action == Action::SplitAndOpen) {
             // A launcher's action gives no file: the window opens as it would.
             line.action = Action::Window;
@@ -230,7 +266,16 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
             line.action = Action::UsageError;
             line.error =
                 localized(u"--convert 需要至少一个文件", u"--convert needs at least one file");
+        } else if (parser.isSet(Key::Audio) && line.files.size() > 1) {
+            line.action = Action::UsageError;
+            line.error = localized(u"一个录音只能给一个字幕稿对时，这里给了 %1 个",
+                                   u"one recording times one script, not %1")
+                             .arg(line.files.size());
         }
+    } else if (parser.isSet(Key::Audio)) {
+        line.action = Action::UsageError;
+        line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
+                         .arg(u"--audio"_s);
     } else if (line.srt) {
         line.action = Action::UsageError;
         line.error = localized(u"%1 只能与 --convert 一起使用", u"%1 goes only with --convert")
@@ -259,6 +304,11 @@ int runWithoutWindow(const CommandLine &commandLine)
         writeLine(Stream::Output, u"captiloom " CAPTILOOM_VERSION ""_s);
         return 0;
     case Action::Convert:
+        if (!commandLine.audio.isEmpty())
+            return convertToRecording(commandLine.files.first(), commandLine.audio,
+                                      commandLine.overwrite,
+                                      commandLine.srt ? conversion::DocumentFormat::Srt
+                                                      : conversion::DocumentFormat::Utf);
         return convertFiles(commandLine.files, commandLine.overwrite,
                             commandLine.srt ? conversion::DocumentFormat::Srt
                                             : conversion::DocumentFormat::Utf);

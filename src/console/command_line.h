@@ -20,6 +20,7 @@ struct CommandLine
     QStringList files;
     bool overwrite = false;
     bool srt = false; // convert to SRT files instead of .utf ones
+    QString audio; // the recording to time the one file to, for Convert
     QString error;
 };
 

@@ -16,6 +16,8 @@ conversion::Services::Answer ConsoleServices::showMessage(const QString &text, c
                                                           Buttons buttons, bool)
 {
     if (buttons == Buttons::Ok) {
+        for (const QString &line : std::exchange(m_beforeClosing, {}))
+            say(line);
         say(text);
         return Answer::Ok;
     }
@@ -36,6 +38,7 @@ conversion::Services::Answer ConsoleServices::showMessage(const QString &text, c
 
 void ConsoleServices::reportFailure(const QString &description)
 {
+    m_beforeClosing.clear();
     say(description);
     m_stopped = true;
 }

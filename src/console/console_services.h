@@ -2,6 +2,8 @@
 
 #include "services.h"
 
+#include <QStringList>
+
 namespace captiloom::console {
 
 // The conversion run's services for one source of a batch, without a window:
@@ -33,6 +35,10 @@ public:
     void endProgram() override { m_stopped = true; }
     void reportFailure(const QString &description) override;
 
+    // Lines to say before the next message, the one that closes a run that
+    // wrote its file; a failure drops them.
+    void sayBeforeClosing(QStringList lines) { m_beforeClosing = std::move(lines); }
+
 private:
     void say(const QString &text) const;
 
@@ -42,6 +48,7 @@ private:
     bool m_finished = false;
     bool m_stopped = false;
     bool m_kept = false;
+    QStringList m_beforeClosing;
 };
 
 } // namespace captiloom::console

@@ -4,6 +4,7 @@
 
 #include "qt_translations.h"
 #include "run_texts.h"
+#include "voice_texts.h"
 
 #include <QCoreApplication>
 
@@ -49,11 +50,44 @@ constexpr Words table[] = {
       u"more than 32767 lines, cannot be converted" },
 };
 
+// The aligner's texts say the same in the window and here: only English
+// needs words of its own. %1 is the recording.
+constexpr Words voiceTable[] = {
+    { voice::texts::missing, {}, u"recording %1 not found" },
+    { voice::texts::unreadable, {}, u"cannot read recording %1: %2" },
+    { voice::texts::notAudio, {}, u"%1 is not a recording: it holds no sound that can be played" },
+    { voice::texts::noDecoder,
+      {},
+      u"cannot decode recording %1: this system has no decoder for its format, or the file is "
+      u"damaged; save it as WAV or MP3 and try again" },
+    { voice::texts::stopped, {}, u"timing to the recording was stopped; nothing was written" },
+    { voice::texts::noSpeech, {}, u"no speech can be heard in recording %1" },
+    { voice::texts::fewStretches,
+      {},
+      u"only %2 stretch(es) of speech heard in recording %1, for a script of %3 lines: they do "
+      u"not match" },
+    { voice::texts::tooShort,
+      {},
+      u"recording %1 holds %2 seconds of speech, but the %3 lines of the script take at least "
+      u"%4 seconds to read: they do not match" },
+    { voice::texts::tooLong,
+      {},
+      u"recording %1 holds %2 seconds of speech, but the %3 lines of the script take at most "
+      u"%4 seconds to read: they do not match" },
+};
+
 } // namespace
 
 QString RunTranslator::translate(const char *context, const char *sourceText, const char *,
                                  int) const
 {
+    if (std::strcmp(context, voice::texts::context) == 0) {
+        for (const Words &words : voiceTable) {
+            if (std::strcmp(sourceText, words.window) == 0)
+                return localized(QString::fromUtf8(words.window), words.english);
+        }
+        return {};
+    }
     if (std::strcmp(context, texts::context) != 0)
         return {};
     for (const Words &words : table) {

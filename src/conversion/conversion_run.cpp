@@ -1,5 +1,6 @@
 #include "conversion_run.h"
 
+#include "line_timing.h"
 #include "run_texts.h"
 #include "services.h"
 #include "subtitle_clock.h"
@@ -65,10 +66,11 @@ QString undecodableText(qint64 line)
 class ConversionRun
 {
 public:
-    ConversionRun(QString sourcePath, QString outputPath, Services &services)
+    ConversionRun(QString sourcePath, QString outputPath, Services &services, LineTiming *timing)
         : m_sourcePath(std::move(sourcePath))
         , m_outputPath(std::move(outputPath))
         , m_services(services)
+        , m_timing(timing)
         , m_format(formatOf(m_outputPath))
     { }
 
@@ -78,6 +80,7 @@ private:
     bool checkPaths();
     bool countLines(SourceText &source);
     bool generate(SourceText &source, QByteArray &SubtitleText);
+    bool timeLines(DocumentWriter &document);
     void stopAtLine(const QString &message);
     void fail(const QString &description) { m_services.reportFailure(description); }
     void failToRead(const SourceText &source);
@@ -87,7 +90,11 @@ private:
     const QString m_sourcePath;
     const QString m_outputPath;
     Services &m_services;
+    LineTiming *const m_timing;
     const DocumentFormat m_format;
+    // With a timing, the lines wait here for their times.
+    QList<TimedLine> m_timedLines;
+    QList<QByteArray> m_timedBytes;
     qint16 LineCount = 0;
     qint64 m_sourceBytes = 0;
 };
@@ -166,6 +173,7 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
     qint64 SubtitleIndex = 1;
     qint64 BlankCount = 0;
     ClockPair start { firstStartTime, firstStartMs };
+    qint64 blanksBefore = 0;
     const float maximum = LineCount;
 
     SourceText::Line line;
@@ -178,6 +186,7 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
         if (line.text.isEmpty()) {
             start.time = AdvanceForBlank(start.time);
             ++BlankCount;
+            ++blanksBefore;
             continue;
         }
         if (line.cut || line.text.size() > longestLine) {
@@ -193,9 +202,15 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
             stopAtLine(unsavableText(lineNumber, *line.unsavable));
             return false;
         }
-        const ClockPair end = AdvanceForLine(start.time, start.ms, line.text);
-        document.appendBlock(SubtitleIndex, start, end, line.bytes);
-        start = end;
+        if (m_timing) {
+            m_timedLines.append({ lineNumber, blanksBefore, line.text.toString() });
+            m_timedBytes.append(line.bytes.toByteArray());
+        } else {
+            const ClockPair end = AdvanceForLine(start.time, start.ms, line.text);
+            document.appendBlock(SubtitleIndex, start, end, line.bytes);
+            start = end;
+        }
+        blanksBefore = 0;
 
         m_services.showProgress();
         m_services.setProgressMaximum(maximum);
@@ -213,7 +228,25 @@ bool ConversionRun::generate(SourceText &source, QByteArray &SubtitleText)
         failChanged();
         return false;
     }
+    if (m_timing && !timeLines(document))
+        return false;
     SubtitleText = document.take();
+    return true;
+}
+
+bool ConversionRun::timeLines(DocumentWriter &document)
+{
+    const Timing timing = m_timing->timesFor(m_timedLines);
+    Q_ASSERT(!timing.failure.isEmpty() || timing.times.size() == m_timedLines.size());
+    if (!timing.failure.isEmpty() || timing.times.size() != m_timedLines.size()) {
+        m_services.showMessage(timing.failure);
+        return false;
+    }
+    for (qsizetype index = 0; index < m_timedBytes.size(); ++index) {
+        const LineTime &time = timing.times[index];
+        document.appendBlock(index + 1, clockAt(time.startMs), clockAt(time.endMs),
+                             m_timedBytes[index]);
+    }
     return true;
 }
 
@@ -249,7 +282,12 @@ void ConversionRun::run()
 
 void RunConversion(QString SourcePath, QString OutputPath, Services &services)
 {
-    ConversionRun(std::move(SourcePath), std::move(OutputPath), services).run();
+    ConversionRun(std::move(SourcePath), std::move(OutputPath), services, nullptr).run();
+}
+
+void RunConversion(QString SourcePath, QString OutputPath, Services &services, LineTiming &timing)
+{
+    ConversionRun(std::move(SourcePath), std::move(OutputPath), services, &timing).run();
 }
 
 } // namespace captiloom::conversion

@@ -38,6 +38,12 @@ inline constexpr int blankPauseSeconds = 2;
 // The longest line, in UTF-16 code units, that the clock can time.
 inline constexpr qsizetype longestLine = 23;
 
+// The point `ms` milliseconds after 00:00:00,000.
+constexpr ClockPair clockAt(qint64 ms)
+{
+    return { TimeText(ms / 1000), static_cast<int>(ms % 1000) };
+}
+
 inline TimeText AddSeconds(TimeText timeText, qint64 seconds)
 {
     return TimeText(timeText.totalSeconds() + seconds);

@@ -81,6 +81,12 @@ QByteArray DocumentWriter::take()
     return std::move(m_text);
 }
 
+QString clockText(ClockPair pair)
+{
+    char text[40];
+    return QString::fromLatin1(text, writeClock(text, pair) - text);
+}
+
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText)
 {
     return platform::replaceFile(OutputPath, SubtitleText);

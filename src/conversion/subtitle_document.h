@@ -44,6 +44,9 @@ private:
     qsizetype m_size = 0;
 };
 
+// A point of the clock as the blocks write it: HH:MM:SS,mmm.
+QString clockText(ClockPair pair);
+
 // Replaces whatever is at OutputPath with the document in one step. Returns
 // the system's reason on failure, an empty text on success.
 QString WriteDocument(const QString &OutputPath, const QByteArray &SubtitleText);

@@ -19,8 +19,8 @@ const QByteArray expectedSrt = u"1\n00:00:12,440 --> 00:00:13,440\n第一行\n\n
 const QByteArray oldOutput = "old";
 
 // clang-format off
-const QString usageZh = u"用法：captiloom [选项] [文件]\n　　　captiloom --convert [--overwrite] [--srt] 文件…\n　　　captiloom --split [--open] [--overwrite] 文件…\n"_s;
-const QString usageEn = u"Usage: captiloom [options] [file]\n       captiloom --convert [--overwrite] [--srt] file...\n       captiloom --split [--open] [--overwrite] file...\n"_s;
+const QString usageZh = u"用法：captiloom [选项] [文件]\n　　　captiloom --convert [--overwrite] [--srt] 文件…\n　　　captiloom --convert --audio 录音 [--overwrite] [--srt] 文件\n　　　captiloom --split [--open] [--overwrite] 文件…\n"_s;
+const QString usageEn = u"Usage: captiloom [options] [file]\n       captiloom --convert [--overwrite] [--srt] file...\n       captiloom --convert --audio recording [--overwrite] [--srt] file\n       captiloom --split [--open] [--overwrite] file...\n"_s;
 const QString hintZh = u"“captiloom --help”列出全部选项。\n"_s;
 const QString hintEn = u"\"captiloom --help\" lists every option.\n"_s;
 const QString helpZh = usageZh + u"把逐行书写的解说文字转换成带时间的字幕文件。\n给出一个文件时，窗口打开后即已选好它作为源文件。\n\n选项：\n"
@@ -29,14 +29,16 @@ const QString helpZh = usageZh + u"把逐行书写的解说文字转换成带时
     u"  --split         不打开窗口，把每个“名称.txt”断成字幕短行，写成“名称(断行).txt”。\n"
     u"  --open          与 --split 同用：断行后打开窗口，选好断行稿作为源文件。\n"
     u"  --overwrite     与 --convert 或 --split 同用：替换已有的字幕文件或断行稿（默认保留）。\n"
-    u"  --srt           与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，供\n                  ffmpeg、Kdenlive、Shotcut 等软件导入。\n"_s;
+    u"  --srt           与 --convert 同用：改为生成 UTF-8 编码的“名称(字幕).srt”，供\n                  ffmpeg、Kdenlive、Shotcut 等软件导入。\n"
+    u"  --audio <录音>  与 --convert 同用：按录音里说话的时间给唯一的一个字幕稿对时。\n"_s;
 const QString helpEn = usageEn + u"Turns a text of narration lines into a timed subtitle file.\nGiven a file, the window opens with it chosen as the source.\n\nOptions:\n"
     u"  -h, -?, --help  Shows this help.\n  -v, --version   Shows the version.\n"
     u"  --convert       Converts each name.txt, in order, to name(字幕).utf without a\n                  window.\n"
     u"  --split         Breaks the prose of each name.txt into subtitle lines,\n                  written to name(断行).txt to be reviewed, then converted.\n"
     u"  --open          With --split: then opens the window with the script chosen as\n                  the source.\n"
     u"  --overwrite     With --convert or --split: replaces subtitle files or scripts\n                  that exist (kept otherwise).\n"
-    u"  --srt           With --convert: writes name(字幕).srt in UTF-8 instead, for\n                  ffmpeg, Kdenlive, Shotcut and other editors.\n"_s;
+    u"  --srt           With --convert: writes name(字幕).srt in UTF-8 instead, for\n                  ffmpeg, Kdenlive, Shotcut and other editors.\n"
+    u"  --audio <file>  With --convert: times the one script to where it is spoken in\n                  this recording.\n"_s;
 const QString noDesktopZh = u"captiloom: 没有可以显示窗口的图形桌面（DISPLAY 和 WAYLAND_DISPLAY 都未设置）。请在桌面会话中启动；若不需要窗口，可以这样转换文件：captiloom --convert 文件…\n"_s;
 const QString noDisplayEn = u"captiloom: cannot open a window on display \":99\": it cannot be reached, or Qt's window system plugin is missing (Debian packages qt6-qpa-plugins and libxcb-cursor0). To convert without a window: captiloom --convert FILE...\n"_s;
 // clang-format on

@@ -2,6 +2,7 @@
 // bytes or the message that stops the run, and what is left on disk.
 
 #include "conversion_run.h"
+#include "line_timing.h"
 #include "subtitle_document.h"
 #include "test_support.h"
 
@@ -244,6 +245,54 @@ private slots:
         QCOMPARE(document.take(),
                  block(10, "99:59:59,005 --> 100:00:00,005", "x")
                      + block(32767, "999:59:59,940 --> 1000:00:00,940", "y"));
+    }
+
+    // A timing gives each non-blank line its times, with where it stands in the source; it is
+    // asked only once every line is fit to be written, and its failure writes nothing.
+    void timedRun_data()
+    {
+        QTest::addColumn<QByteArray>("source");
+        QTest::addColumn<QString>("failure"); // the timing's
+        QTest::addColumn<QString>("asked"); // the lines the timing was given
+        QTest::addColumn<QString>("messages");
+        QTest::addColumn<QByteArray>("document");
+        const QByteArray source = "\r\n\xb5\xda\xd2\xbb\xd0\xd0\r\n\r\n\r\nReelvane \r\n\r\n";
+        const QString asked = u"2 1 第一行|5 2 Reelvane "_s;
+        const QString finished = shown::overwrite + u'\n' + shown::finished;
+        // clang-format off
+        QTest::newRow("timed") << source << QString() << asked << finished
+            << block(1, "00:00:00,000 --> 00:00:00,999", "\xb5\xda\xd2\xbb\xd0\xd0") + block(2, "00:00:01,000 --> 01:00:00,005", "Reelvane ");
+        QTest::newRow("timing fails") << source << u"录音不对"_s << asked << shown::overwrite + u"\n录音不对|<app>"_s << QByteArray("old");
+        QTest::newRow("line too long") << source + QByteArray(24, 'x') << QString() << QString() << shown::overwrite + u'\n' + shown::tooLong.arg(7) + u"\nend"_s << QByteArray("old");
+        QTest::newRow("no lines") << QByteArray("\r\n") << QString() << QString() << finished << QByteArray();
+        // clang-format on
+    }
+    void timedRun()
+    {
+        struct FakeTiming : LineTiming
+        {
+            QString failure;
+            QStringList asked;
+            Timing timesFor(const QList<TimedLine> &lines) override
+            {
+                for (const TimedLine &line : lines)
+                    asked
+                        << u"%1 %2 %3"_s.arg(line.sourceLine).arg(line.blanksBefore).arg(line.text);
+                if (!failure.isEmpty())
+                    return { {}, failure };
+                return { QList<LineTime> { { 0, 999, true }, { 1000, 3600005, false } }.first(
+                             lines.size()),
+                         {} };
+            }
+        } timing;
+        QFETCH(QByteArray, source);
+        QFETCH(QString, failure);
+        timing.failure = failure;
+        QVERIFY(writeFile(u"in.txt"_s, source) && writeFile(u"out.utf"_s, "old"));
+        RunConversion(u"in.txt"_s, u"out.utf"_s, m_services, timing);
+        QTEST(timing.asked.join(u'|'), "asked");
+        QTEST(m_services.messages.join(u'\n'), "messages");
+        QTEST(readFile(u"out.utf"_s), "document");
     }
 
     // Every way a run ends without writing: refused, a source changed or unreadable between

@@ -1,0 +1,399 @@
+#include "speech_analysis.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace captiloom::voice {
+
+namespace {
+
+constexpr int windowSamples = analysisRate / 1000 * 25;
+constexpr int fftSize = 512;
+constexpr float lowestHz = 100;
+constexpr float highestHz = 6000;
+
+// The background under each band is the quietest it gets within this many
+// frames either side: long enough to reach past a stretch of speech into a
+// pause, short enough to follow music that changes.
+constexpr qsizetype floorReach = 500;
+constexpr qsizetype steadyReach = 3;
+// The quietest moments of a band lie this far below its average background.
+constexpr float floorBias = 2.0F;
+// Power below which a band counts as digital silence: about -90 dB.
+constexpr float silentPower = 1e-9F;
+
+// Speech stands at least this many dB above the background.
+constexpr float leastThreshold = 8;
+// A sound fades into the background within this many dB below `threshold`.
+constexpr float edgeDepth = 10;
+constexpr float leastEdge = 3;
+
+// Two loudness peaks are two syllables when the sound between them drops by
+// this many dB and they lie this far apart.
+constexpr float syllableDip = 3;
+constexpr qsizetype syllableFrames = 8;
+// A run of speech shorter than this is a click or a breath, not a stretch.
+constexpr qsizetype leastStretchFrames = 5;
+
+float melOf(float hz)
+{
+    return 2595 * std::log10(1 + hz / 700);
+}
+
+float hzOfMel(float mel)
+{
+    return 700 * (std::pow(10.0F, mel / 2595) - 1);
+}
+
+// The power spectrum of fftSize real samples, by a complex FFT of half as
+// many points whose result is unfolded: all the analysis needs, and small
+// enough not to bring a library into both platforms' builds for it.
+class RealFft
+{
+public:
+    static constexpr int half = fftSize / 2;
+
+    RealFft()
+    {
+        for (int n = 0, reversed = 0; n < half; ++n) {
+            m_reverse[n] = reversed;
+            int bit = half >> 1;
+            for (; reversed & bit; bit >>= 1)
+                reversed ^= bit;
+            reversed |= bit;
+        }
+        for (int k = 0; k <= half; ++k) {
+            const double angle = 2 * std::numbers::pi * k / fftSize;
+            m_unfoldCos[k] = static_cast<float>(std::cos(angle));
+            m_unfoldSin[k] = static_cast<float>(-std::sin(angle));
+            if (k < half / 2) {
+                m_cos[k] = static_cast<float>(std::cos(2 * angle));
+                m_sin[k] = static_cast<float>(-std::sin(2 * angle));
+            }
+        }
+    }
+
+    // power: half + 1 values, from 0 Hz to half the rate.
+    void power(const float *samples, float *power) const
+    {
+        std::array<float, half> re;
+        std::array<float, half> im;
+        for (int n = 0; n < half; ++n) {
+            re[m_reverse[n]] = samples[2 * n];
+            im[m_reverse[n]] = samples[2 * n + 1];
+        }
+        for (int length = 2; length <= half; length <<= 1) {
+            const int step = half / length;
+            for (int start = 0; start < half; start += length) {
+                for (int k = 0; k < length / 2; ++k) {
+                    const float wr = m_cos[k * step];
+                    const float wi = m_sin[k * step];
+                    const int a = start + k;
+                    const int b = a + length / 2;
+                    const float tr = re[b] * wr - im[b] * wi;
+                    const float ti = re[b] * wi + im[b] * wr;
+                    re[b] = re[a] - tr;
+                    im[b] = im[a] - ti;
+                    re[a] += tr;
+                    im[a] += ti;
+                }
+            }
+        }
+        for (int k = 0; k <= half; ++k) {
+            const int i = k % half;
+            const int j = (half - k) % half;
+            // The spectra of the even and the odd samples, then the whole.
+            const float evenRe = (re[i] + re[j]) / 2;
+            const float evenIm = (im[i] - im[j]) / 2;
+            const float oddRe = (im[i] + im[j]) / 2;
+            const float oddIm = (re[j] - re[i]) / 2;
+            const float xr = evenRe + oddRe * m_unfoldCos[k] - oddIm * m_unfoldSin[k];
+            const float xi = evenIm + oddRe * m_unfoldSin[k] + oddIm * m_unfoldCos[k];
+            power[k] = xr * xr + xi * xi;
+        }
+    }
+
+private:
+    std::array<int, half> m_reverse {};
+    std::array<float, half / 2> m_cos {};
+    std::array<float, half / 2> m_sin {};
+    std::array<float, half + 1> m_unfoldCos {};
+    std::array<float, half + 1> m_unfoldSin {};
+};
+
+// The smallest value within `reach` either side of each one.
+QList<float> runningMinimum(const QList<float> &values, qsizetype reach)
+{
+    const qsizetype n = values.size();
+    QList<float> result(n);
+    QList<qsizetype> queue; // indices of increasing values
+    queue.reserve(2 * reach + 2);
+    qsizetype head = 0;
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < n; ++i) {
+        for (; next < n && next <= i + reach; ++next) {
+            while (queue.size() > head && values[queue.last()] >= values[next])
+                queue.removeLast();
+            queue.append(next);
+        }
+        while (queue[head] < i - reach)
+            ++head;
+        result[i] = values[queue[head]];
+        if (head > 4 * reach) {
+            queue.remove(0, head);
+            head = 0;
+        }
+    }
+    return result;
+}
+
+// The level that parts the frames best into two kinds, background and
+// speech, by Otsu's rule: the one between whose two sides the variance is
+// greatest, in steps of a decibel.
+float partingLevel(const QList<float> &levels)
+{
+    constexpr int steps = 120;
+    std::array<double, steps + 1> count {};
+    for (const float level : levels)
+        count[std::clamp(static_cast<int>(level), 0, steps)] += 1;
+    const auto total = static_cast<double>(levels.size());
+    double sum = 0;
+    for (int i = 0; i <= steps; ++i)
+        sum += i * count[i];
+    double below = 0;
+    double sumBelow = 0;
+    double best = -1;
+    int parting = 0;
+    for (int i = 0; i < steps; ++i) {
+        below += count[i];
+        sumBelow += i * count[i];
+        if (below == 0 || below == total)
+            continue;
+        const double meanBelow = sumBelow / below;
+        const double meanAbove = (sum - sumBelow) / (total - below);
+        const double between =
+            below * (total - below) * (meanAbove - meanBelow) * (meanAbove - meanBelow);
+        if (between > best) {
+            best = between;
+            parting = i + 1;
+        }
+    }
+    return static_cast<float>(parting);
+}
+
+QList<Syllable> findSyllables(const QList<float> &envelope, float threshold)
+{
+    QList<Syllable> peaks;
+    const qsizetype n = envelope.size();
+    const auto valleyBetween = [&](qsizetype from, qsizetype to) {
+        return *std::min_element(envelope.begin() + from, envelope.begin() + to + 1);
+    };
+    for (qsizetype t = 1; t + 1 < n; ++t) {
+        const float here = envelope[t];
+        if (here < threshold || here <= envelope[t - 1] || here < envelope[t + 1])
+            continue;
+        Syllable peak { t, here };
+        // A peak that does not stand out from the last one is the same
+        // syllable: the louder of the two stays.
+        while (!peaks.isEmpty()) {
+            const Syllable last = peaks.last();
+            const float dip = std::min(last.level, peak.level) - valleyBetween(last.frame, t);
+            if (dip >= syllableDip && peak.frame - last.frame >= syllableFrames)
+                break;
+            peaks.removeLast();
+            if (last.level >= peak.level)
+                peak = last;
+        }
+        peaks.append(peak);
+    }
+    return peaks;
+}
+
+} // namespace
+
+FrameAnalyser::FrameAnalyser()
+{
+    m_window.resize(windowSamples);
+    float sum = 0;
+    for (int i = 0; i < windowSamples; ++i) {
+        m_window[i] = 0.5F - 0.5F * std::cos(2 * std::numbers::pi_v<float> * i / windowSamples);
+        sum += m_window[i];
+    }
+    // A full-scale sine then has a power of about a quarter in its bin.
+    for (float &w : m_window)
+        w /= sum;
+    const float lowest = melOf(lowestHz);
+    const float highest = melOf(highestHz);
+    for (int band = 0; band <= bandCount; ++band) {
+        const float hz = hzOfMel(lowest + (highest - lowest) * band / bandCount);
+        m_bandEdges[band] = static_cast<int>(std::lround(hz * fftSize / analysisRate));
+    }
+    m_frame.resize(fftSize);
+    m_power.resize(fftSize / 2 + 1);
+    m_pending.reserve(windowSamples + 4096);
+}
+
+void FrameAnalyser::add(const float *samples, qsizetype count)
+{
+    m_pending.insert(m_pending.end(), samples, samples + count);
+    std::size_t used = 0;
+    while (m_pending.size() - used >= windowSamples) {
+        for (int i = 0; i < windowSamples; ++i)
+            m_frame[i] = m_pending[used + i] * m_window[i];
+        std::fill(m_frame.begin() + windowSamples, m_frame.end(), 0.0F);
+        analyse();
+        used += frameSamples;
+    }
+    m_pending.erase(m_pending.begin(), m_pending.begin() + static_cast<std::ptrdiff_t>(used));
+}
+
+void FrameAnalyser::analyse()
+{
+    static const RealFft fft;
+    fft.power(m_frame.data(), m_power.data());
+    Bands bands;
+    for (int band = 0; band < bandCount; ++band) {
+        float power = 0;
+        for (int bin = m_bandEdges[band];
+             bin < std::max(m_bandEdges[band + 1], m_bandEdges[band] + 1); ++bin)
+            power += m_power[bin];
+        bands[band] = power;
+    }
+    m_frames.append(bands);
+}
+
+qsizetype onsetFrom(const SpeechMap &map, qsizetype frame, qsizetype limit)
+{
+    for (qsizetype back = 0;
+         back < onsetFrames && frame > limit && map.level[frame - 1] >= map.edge; ++back)
+        --frame;
+    return frame;
+}
+
+qsizetype fadeFrom(const SpeechMap &map, qsizetype frame, qsizetype limit)
+{
+    for (qsizetype on = 0; on < fadeFrames && frame < limit && map.level[frame] >= map.edge; ++on)
+        ++frame;
+    return frame;
+}
+
+SpeechMap mapSpeech(const QList<Bands> &frames)
+{
+    SpeechMap map;
+    const qsizetype n = frames.size();
+    if (n < 3)
+        return map;
+
+    // How far each frame's bands stand above their own background, summed
+    // over the bands, against the background summed.
+    QList<float> excess(n, 0.0F);
+    QList<float> background(n, 0.0F);
+    QList<float> logMean(n, 0.0F);
+    QList<float> band(n);
+    QList<float> steady(n);
+    for (int b = 0; b < bandCount; ++b) {
+        for (qsizetype t = 0; t < n; ++t) {
+            const qsizetype before = std::max<qsizetype>(t - 1, 0);
+            const qsizetype after = std::min(t + 1, n - 1);
+            band[t] = (frames[before][b] + frames[t][b] + frames[after][b]) / 3;
+        }
+        // The background is looked for in a longer average, which a short
+        // dip in a music bed does not pull down.
+        float sum = 0;
+        for (qsizetype t = 0; t < n + steadyReach; ++t) {
+            if (t < n)
+                sum += frames[t][b];
+            if (t - 2 * steadyReach - 1 >= 0)
+                sum -= frames[t - 2 * steadyReach - 1][b];
+            if (t - steadyReach >= 0) {
+                const qsizetype from = std::max<qsizetype>(t - 2 * steadyReach, 0);
+                const qsizetype to = std::min(t, n - 1);
+                steady[t - steadyReach] = sum / static_cast<float>(to - from + 1);
+            }
+        }
+        const QList<float> floor = runningMinimum(steady, floorReach);
+        for (qsizetype t = 0; t < n; ++t) {
+            const float noise = std::max(floor[t] * floorBias, silentPower);
+            const float above = std::max(band[t] - noise, 0.0F);
+            excess[t] += above;
+            background[t] += noise;
+            logMean[t] += 10 * std::log10(1 + above / noise) / bandCount;
+        }
+    }
+    map.level.resize(n);
+    for (qsizetype t = 0; t < n; ++t)
+        map.level[t] = 0.5F * (10 * std::log10(1 + excess[t] / background[t])) + 0.5F * logMean[t];
+
+    map.threshold = std::max(leastThreshold, partingLevel(map.level));
+    map.edge = std::max(leastEdge, map.threshold - edgeDepth);
+
+    QList<float> envelope(n);
+    for (qsizetype t = 0; t < n; ++t) {
+        float sum = 0;
+        float weights = 0;
+        for (qsizetype d = -2; d <= 2; ++d) {
+            if (t + d < 0 || t + d >= n)
+                continue;
+            const float weight = static_cast<float>(3 - std::abs(d));
+            sum += weight * map.level[t + d];
+            weights += weight;
+        }
+        envelope[t] = sum / weights;
+    }
+    map.syllables = findSyllables(envelope, map.threshold);
+
+    const auto isSpeech = [&](qsizetype t) {
+        return map.level[t] >= map.threshold;
+    };
+    for (qsizetype j = 0; j + 1 < map.syllables.size(); ++j) {
+        const qsizetype from = map.syllables[j].frame;
+        const qsizetype to = map.syllables[j + 1].frame;
+        Gap gap;
+        gap.valley =
+            std::min_element(envelope.begin() + from, envelope.begin() + to + 1) - envelope.begin();
+        gap.speechEnd = gap.valley;
+        gap.speechStart = gap.valley;
+        if (!isSpeech(gap.valley)) {
+            while (gap.speechEnd > from && !isSpeech(gap.speechEnd - 1))
+                --gap.speechEnd;
+            while (gap.speechStart < to && !isSpeech(gap.speechStart))
+                ++gap.speechStart;
+            gap.pauseFrames = gap.speechStart - gap.speechEnd;
+        }
+        map.gaps.append(gap);
+    }
+
+    qsizetype pause = 0;
+    qsizetype run = 0;
+    bool inStretch = false;
+    for (qsizetype t = 0; t < n; ++t) {
+        if (isSpeech(t)) {
+            ++map.speechFrames;
+            ++run;
+            pause = 0;
+            if (run >= leastStretchFrames && !inStretch) {
+                inStretch = true;
+                ++map.stretches;
+            }
+        } else {
+            run = 0;
+            if (++pause * frameMs >= stretchPauseMs)
+                inStretch = false;
+        }
+    }
+
+    if (!map.syllables.isEmpty()) {
+        qsizetype first = map.syllables.first().frame;
+        while (first > 0 && isSpeech(first - 1))
+            --first;
+        map.firstSpeech = onsetFrom(map, first, 0);
+        qsizetype last = map.syllables.last().frame;
+        while (last + 1 < n && isSpeech(last + 1))
+            ++last;
+        map.lastSpeech = fadeFrom(map, last + 1, n);
+    }
+    return map;
+}
+
+} // namespace captiloom::voice
