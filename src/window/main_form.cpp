@@ -3,13 +3,14 @@
 #include "application_title.h"
 #include "dialog_file_chooser.h"
 #include "fitted_label.h"
-#include "recording_aligner.h"
 #include "window_services.h"
 
 #include "conversion_run.h"
 #include "derive_output_path.h"
+#include "line_timing.h"
 #include "run_texts.h"
 #include "services.h"
+#include "subtitle_document.h"
 
 #include "file_system.h"
 
@@ -136,50 +137,17 @@ QString namesake(const QString &path, const QStringList &suffixes)
     return {};
 }
 
-// The services of a run at the aligner's times: its message of success also
-// says what it was timed to and which lines to check in the editor.
-class TimedRunServices : public conversion::Services
+// The narration the lines make by their lengths alone, which the recording's
+// length is guessed from: the bar has no total before decoding ends.
+qint64 expectedMs(const QList<conversion::TimedLine> &lines)
 {
-public:
-    TimedRunServices(Services &window, QString note)
-        : m_window(window)
-        , m_note(std::move(note))
-    { }
-
-    Answer showMessage(const QString &text, const QString &title, Buttons buttons,
-                       bool questionIcon) override
-    {
-        const bool finished = text
-            == QCoreApplication::translate(conversion::texts::context, conversion::texts::finished);
-        return m_window.showMessage(finished ? text + m_note : text, title, buttons, questionIcon);
+    using namespace conversion;
+    ClockPair at = clockAt(0);
+    for (const TimedLine &line : lines) {
+        at.time = AddSeconds(at.time, blankPauseSeconds * line.blanksBefore);
+        at = AdvanceForLine(at.time, at.ms, line.text);
     }
-    void showProgress() override { m_window.showProgress(); }
-    void setProgressMaximum(float maximum) override { m_window.setProgressMaximum(maximum); }
-    void setProgressMinimum(float minimum) override { m_window.setProgressMinimum(minimum); }
-    void setProgressPosition(float position) override { m_window.setProgressPosition(position); }
-    void hideProgress() override { m_window.hideProgress(); }
-    void endProgram() override { m_window.endProgram(); }
-    void reportFailure(const QString &description) override { m_window.reportFailure(description); }
-
-private:
-    Services &m_window;
-    const QString m_note;
-};
-
-// A box lists this many lines to check at most: more would not fit a screen.
-constexpr qsizetype listedLines = 12;
-
-QString timedNote(const QString &recording, const QList<RecordingAligner::UnsureLine> &unsure)
-{
-    QString note = u"\n\n字幕已按配音“%1”对时。"_s.arg(QFileInfo(recording).fileName());
-    if (unsure.isEmpty())
-        return note;
-    note += u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
-    for (const auto &line : unsure.first(std::min(unsure.size(), listedLines)))
-        note += u"\n第%1行 %2 %3"_s.arg(line.line).arg(line.start, line.text);
-    if (unsure.size() > listedLines)
-        note += u"\n……另有%1行"_s.arg(unsure.size() - listedLines);
-    return note;
+    return std::max<qint64>(at.time.totalSeconds() * 1000 + at.ms, 1000);
 }
 
 // The one local file, not a folder, that a drag carries; empty for anything
@@ -263,6 +231,7 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     // A file dropped anywhere on the window names the source, the path
     // boxes included, which would otherwise paste its address as text.
     setAcceptDrops(true);
+    m_aligner = voice::alignRecording;
     m_text1->setAcceptDrops(false);
     m_text2->setAcceptDrops(false);
 
@@ -275,11 +244,106 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     connect(m_text2, &QLineEdit::textChanged, this, &MainForm::text2Change);
 }
 
-MainForm::~MainForm()
+MainForm::~MainForm() = default;
+
+// A conversion at the times the aligner finds: the run's timing, and the
+// services it reaches the user through, which are the window's, but for
+// what a timed run says more (which recording, which lines to check) and
+// that nothing is told once the window is closing.
+class MainForm::TimedRun : public conversion::LineTiming, public conversion::Services
 {
-    if (m_aligning)
-        m_aligner->cancel();
-}
+public:
+    TimedRun(MainForm &form, QString recording)
+        : m_form(form)
+        , m_window(*form.m_services)
+        , m_recording(std::move(recording))
+    { }
+
+    conversion::Timing timesFor(const QList<conversion::TimedLine> &lines) override
+    {
+        m_lines = lines;
+        const qint64 expected = expectedMs(lines);
+        m_form.setAligning(true);
+        m_window.showProgress();
+        m_window.setProgressMaximum(1000);
+        m_window.setProgressMinimum(0);
+        m_window.setProgressPosition(0);
+        // Short of the end until the end, wherever the guess was wrong.
+        m_alignment = m_form.m_aligner(m_recording, lines, [this, expected](qint64 decodedMs) {
+            if (m_form.m_stopping)
+                return false;
+            m_window.setProgressPosition(
+                static_cast<float>(std::min<qint64>(decodedMs * 1000 / expected, 990)));
+            return true;
+        });
+        m_form.setAligning(false);
+        if (m_form.m_stopping)
+            return { {}, u"stopped"_s };
+        if (m_alignment.succeeded())
+            m_window.setProgressPosition(1000);
+        return { m_alignment.times, m_alignment.failure };
+    }
+
+    Answer showMessage(const QString &text, const QString &title, Buttons buttons,
+                       bool questionIcon) override
+    {
+        if (m_form.m_stopping)
+            return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        if (text
+            == QCoreApplication::translate(conversion::texts::context, conversion::texts::finished))
+            return m_window.showMessage(text + timedNote(), title, buttons, questionIcon);
+        if (m_alignment.succeeded() || text != m_alignment.failure)
+            return m_window.showMessage(text, title, buttons, questionIcon);
+        // The run writes nothing and leaves; the bar goes with it.
+        const Answer answer = m_window.showMessage(
+            text + u"\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。"_s, title, buttons,
+            questionIcon);
+        m_window.hideProgress();
+        return answer;
+    }
+    void showProgress() override { m_window.showProgress(); }
+    void setProgressMaximum(float maximum) override { m_window.setProgressMaximum(maximum); }
+    void setProgressMinimum(float minimum) override { m_window.setProgressMinimum(minimum); }
+    void setProgressPosition(float position) override { m_window.setProgressPosition(position); }
+    void hideProgress() override { m_window.hideProgress(); }
+    void endProgram() override { m_window.endProgram(); }
+    void reportFailure(const QString &description) override
+    {
+        if (!m_form.m_stopping)
+            m_window.reportFailure(description);
+    }
+
+private:
+    // A box lists this many lines to check at most: more would not fit a screen.
+    static constexpr qsizetype listedLines = 12;
+
+    QString timedNote() const
+    {
+        QString note = u"\n\n字幕已按配音“%1”对时。"_s.arg(QFileInfo(m_recording).fileName());
+        QStringList unsure;
+        for (qsizetype index = 0; index < m_alignment.times.size(); ++index) {
+            const conversion::LineTime &time = m_alignment.times[index];
+            if (time.unsure)
+                unsure << u"第%1行 %2 “%3”"_s.arg(m_lines[index].sourceLine)
+                              .arg(conversion::clockText(conversion::clockAt(time.startMs)),
+                                   m_lines[index].text);
+        }
+        if (unsure.isEmpty())
+            return note;
+        note += u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
+        for (const QString &line : unsure.first(std::min(unsure.size(), listedLines)))
+            note += u'\n' + line;
+        if (unsure.size() > listedLines)
+            note += u"\n……另有%1行"_s.arg(unsure.size() - listedLines);
+        return note;
+    }
+
+    MainForm &m_form;
+    Services &m_window;
+    const QString m_recording;
+    QList<conversion::TimedLine> m_lines;
+    voice::Alignment m_alignment;
+};
 
 void MainForm::layOut()
 {
@@ -313,19 +377,6 @@ void MainForm::setServices(std::unique_ptr<conversion::Services> services)
     m_services = std::move(services);
 }
 
-void MainForm::setAligner(std::unique_ptr<RecordingAligner> aligner)
-{
-    m_aligner = std::move(aligner);
-    connect(m_aligner.get(), &RecordingAligner::progressed, this, [this](int permille) {
-        if (m_aligning)
-            m_services->setProgressPosition(static_cast<float>(permille));
-    });
-    // Queued: the boxes that follow must not run inside the aligner's own work.
-    connect(m_aligner.get(), &RecordingAligner::finished, this, &MainForm::alignerFinished,
-            Qt::QueuedConnection);
-    findRecording();
-}
-
 void MainForm::tell(const QString &text)
 {
     m_services->showMessage(text);
@@ -336,7 +387,7 @@ void MainForm::takeSource(const QString &path)
     if (path.isEmpty())
         return;
     const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
-    if (m_aligner && isRecording(full))
+    if (isRecording(full))
         takeRecording(full);
     else
         setSource(full);
@@ -355,8 +406,6 @@ void MainForm::takeRecording(const QString &path)
 
 void MainForm::findRecording()
 {
-    if (!m_aligner)
-        return;
     if (!m_givenRecording.isEmpty() && m_givenFor != m_sourcePath) {
         if (m_givenFor.isEmpty())
             m_givenFor = m_sourcePath;
@@ -449,43 +498,17 @@ void MainForm::command3Click()
                 QFileInfo(recording).fileName()),
             u"按配音对时"_s, conversion::Services::Buttons::YesNo, true);
         if (answer == conversion::Services::Answer::Yes) {
-            alignAndConvert(recording, source, output);
+            TimedRun run(*this, recording);
+            conversion::RunConversion(source, output, run, run);
             return;
         }
     }
     conversion::RunConversion(source, output, *m_services);
 }
 
-void MainForm::alignAndConvert(const QString &recording, const QString &source,
-                               const QString &output)
-{
-    m_aligning = Aligning { recording, source, output };
-    setAligning(true);
-    m_services->showProgress();
-    m_services->setProgressMaximum(1000);
-    m_services->setProgressMinimum(0);
-    m_services->setProgressPosition(0);
-    m_aligner->start(recording, source);
-}
-
-void MainForm::alignerFinished()
-{
-    if (!m_aligning)
-        return;
-    const Aligning run = *std::exchange(m_aligning, std::nullopt);
-    setAligning(false);
-    if (const QString failure = m_aligner->failure(); !failure.isEmpty()) {
-        m_services->showMessage(failure
-                                + u"\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。"_s);
-        m_services->hideProgress();
-        return;
-    }
-    TimedRunServices services(*m_services, timedNote(run.recording, m_aligner->unsureLines()));
-    m_aligner->convert(run.source, run.output, services);
-}
-
 void MainForm::setAligning(bool aligning)
 {
+    m_aligning = aligning;
     // The focus leaves a button that goes grey for nowhere rather than for
     // the exit button, which a key pressed while waiting would then press.
     if (aligning) {
@@ -503,10 +526,14 @@ void MainForm::setAligning(bool aligning)
 
 void MainForm::command4Click()
 {
-    if (m_aligning)
-        m_aligner->cancel();
-    m_aligning.reset();
+    m_stopping = m_aligning;
     m_services->endProgram();
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    m_stopping = m_aligning;
+    QWidget::closeEvent(event);
 }
 
 void MainForm::text1Change()

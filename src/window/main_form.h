@@ -1,15 +1,18 @@
 #pragma once
 
+#include "recording_alignment.h"
+
 #include <QPointer>
 #include <QRect>
 #include <QString>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
+class QCloseEvent;
 class QDragEnterEvent;
 class QDropEvent;
 class QGroupBox;
@@ -25,7 +28,6 @@ namespace captiloom::window {
 
 class FileChooser;
 class FittedLabel;
-class RecordingAligner;
 
 // The program's one window: the source and output path rows, the convert and
 // exit buttons, the help text, and the strip in which the progress bar covers
@@ -46,16 +48,18 @@ public:
 
     // Replaces the services the conversion run reaches the user through.
     void setServices(std::unique_ptr<conversion::Services> services);
-    // Gives the window the aligner that times a script to its recording.
-    // Without one, recordings are not offered and are taken for sources like
-    // any other file.
-    void setAligner(std::unique_ptr<RecordingAligner> aligner);
+    // What places a script's lines on a recording: voice::alignRecording(),
+    // unless a test puts a stand-in in its place.
+    using Aligner = std::function<voice::Alignment(const QString &recording,
+                                                   const QList<conversion::TimedLine> &lines,
+                                                   const voice::Progress &progress)>;
+    void setAligner(Aligner aligner) { m_aligner = std::move(aligner); }
 
     // Takes a source named otherwise than in Command1's chooser (on the
     // command line, or dropped on the window) as that chooser's answer: a
     // relative path from the current folder, shown in the platform's own
-    // separators. A recording is taken as the recording of the source
-    // instead (see takeRecording).
+    // separators. A recording is taken as the source's recording instead
+    // (see takeRecording).
     void takeSource(const QString &path);
     // The recording the next conversion is timed to, if the user agrees:
     // one given on the command line or dropped on the window, else one beside
@@ -67,6 +71,7 @@ public:
 
 protected:
     void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
@@ -82,11 +87,10 @@ private:
     // beside it for its own, and names the recording in the information line.
     void findRecording();
     void showRecording();
-    void alignAndConvert(const QString &recording, const QString &source, const QString &output);
-    void alignerFinished();
     // Keeps the user from changing paths or starting another run while the
     // aligner works; the exit button stays.
     void setAligning(bool aligning);
+    class TimedRun;
 
     void command1Click();
     void command2Click();
@@ -118,16 +122,14 @@ private:
     std::unique_ptr<FileChooser> m_commonDialog2;
     std::unique_ptr<conversion::Services> m_services;
 
-    std::unique_ptr<RecordingAligner> m_aligner;
+    Aligner m_aligner;
     QString m_recordingPath;
     QString m_givenRecording; // dropped or on the command line
     QString m_givenFor; // the source it was given for; empty: the next one chosen
-    // The run the aligner works for, while it does.
-    struct Aligning
-    {
-        QString recording, source, output;
-    };
-    std::optional<Aligning> m_aligning;
+    bool m_aligning = false;
+    // The window is closing while the aligner works: it is to stop, and the
+    // run to tell nothing more.
+    bool m_stopping = false;
     QPointer<QWidget> m_focusBeforeAligning;
 };
 

@@ -1,10 +1,8 @@
 // The window as the user drives it: path fields, choosers, layout, boxes and the bar.
 
 #include "application_setup.h"
-#include "conversion_run.h"
 #include "file_chooser.h"
 #include "main_form.h"
-#include "recording_aligner.h"
 #include "test_support.h"
 #include "window_services.h"
 
@@ -39,26 +37,30 @@ protected:
     }
 };
 
-// Places no line: answers as the test tells it, when it tells it.
-class FakeAligner : public RecordingAligner
+// Places every line a second after the one before, the first `unsure` of them
+// without a pause before them; or fails as told. What the user does while it works
+// happens in `meanwhile`.
+struct FakeAligner
 {
-public:
     QStringList calls;
     QString failed;
-    QList<UnsureLine> unsure;
+    int unsure = 0;
+    std::function<void()> meanwhile;
 
-    void start(const QString &recording, const QString &script) override
+    captiloom::voice::Alignment operator()(const QString &recording,
+                                           const QList<captiloom::conversion::TimedLine> &lines,
+                                           const captiloom::voice::Progress &progress)
     {
-        calls << QFileInfo(recording).fileName() + u'+' + QFileInfo(script).fileName();
-        emit progressed(400);
-    }
-    void cancel() override { calls << u"cancel"_s; }
-    QString failure() const override { return failed; }
-    QList<UnsureLine> unsureLines() const override { return unsure; }
-    void convert(const QString &source, const QString &output, Services &services) override
-    {
-        calls << u"convert"_s;
-        captiloom::conversion::RunConversion(source, output, services);
+        calls << QFileInfo(recording).fileName() + u'+' + QString::number(lines.size());
+        captiloom::voice::Alignment alignment;
+        progress(500);
+        meanwhile();
+        if (!progress(1000))
+            calls << u"stopped"_s;
+        alignment.failure = failed;
+        for (qsizetype line = 0; failed.isEmpty() && line < lines.size(); ++line)
+            alignment.times.append({ line * 1000, line * 1000 + 800, line < unsure });
+        return alignment;
     }
 };
 
@@ -223,8 +225,8 @@ private slots:
         QTest::addColumn<QString>("files"); // besides 片头.txt, 片尾.txt
         QTest::addColumn<QString>("steps"); // as in pathActions; "u:" a drop on the window
         QTest::addColumn<QString>("label"); // Label4
-        // y: Yes to the question, then the aligner finishes: "ok", "fail", or the number of
-        // unsure lines; n: No; x: exit while aligning
+        // y: Yes to the question, then the aligner succeeds ("ok", or the number of unsure
+        // lines), fails ("fail") or the exit button is pressed ("x"); n: No
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("seen"); // the messages, then the aligner's calls
         const QString ask =
@@ -235,26 +237,27 @@ private slots:
             u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
         const QString finished = shown::finished + u"\n"_s;
         const QString credit = u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
-        QString lines;
-        for (int line = 1; line <= 12; ++line)
-            lines += u"\n第%1行 00:00:%1,500 第%1句"_s.arg(line);
+        QString lines; // the script's second line is blank
+        for (int line = 0; line < 12; ++line)
+            lines += u"\n第%1行 00:00:%2,000 “字幕”"_s.arg(line + 1 + (line > 0))
+                         .arg(line, 2, 10, QChar(u'0'));
         // clang-format off
         QTest::newRow("beside") << u"片头.mp3 片头.WAV.txt 片尾.mp3"_s << u"1:片头.txt"_s << u"按配音对时：片头.mp3"_s << u"y ok"_s
-            << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+片头.txt|convert"_s;
+            << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+13"_s;
         QTest::newRow("lossless first, in capitals") << u"片头.mp3 片头.WAV 片头.Flac"_s << u"1:片头.txt"_s << u"按配音对时：片头.WAV"_s << u"n"_s
             << ask.arg(u"片头.WAV") + finished;
         QTest::newRow("none beside") << u"片尾.mp3 片头(字幕).mp3 片头.mp3.txt 片头.ogg"_s << u"1:片头.txt"_s << credit << u""_s << finished;
         QTest::newRow("dropped") << u"片头.mp3 配音.M4A"_s << u"1:片头.txt|u:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s
-            << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+片头.txt"_s;
+            << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+13"_s;
         QTest::newRow("dropped, then another source") << u"配音.aac"_s << u"1:片头.txt|u:配音.aac|1:片尾.txt"_s << credit << u""_s << finished;
         QTest::newRow("given before a source") << u"配音.aac"_s << u"a:配音.aac|1:片尾.txt"_s << u"按配音对时：配音.aac"_s << u"y 13"_s
-            << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+片尾.txt|convert"_s;
+            << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+13"_s;
         QTest::newRow("its script beside it") << u"片尾.flac"_s << u"u:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y 1"_s
-            << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:1,500 第1句|<app>\n片尾.flac+片尾.txt|convert"_s;
+            << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:00,000 “字幕”|<app>\n片尾.flac+13"_s;
         QTest::newRow("no script") << u"配音.wav"_s << u"u:配音.wav"_s << u"按配音对时：配音.wav"_s << u""_s << shown::noSource + u'\n';
         QTest::newRow("source missing") << u"配音.wav"_s << u"u:配音.wav|t1:无此文件.txt"_s << u"按配音对时：配音.wav"_s << u""_s << shown::sourceMissing + u'\n';
         QTest::newRow("exit while aligning") << u"片头.wav"_s << u"1:片头.txt"_s << u"按配音对时：片头.wav"_s << u"y x"_s
-            << ask.arg(u"片头.wav") + u"end\n片头.wav+片头.txt|cancel"_s;
+            << ask.arg(u"片头.wav") + u"end\n片头.wav+13|stopped"_s;
         // clang-format on
     }
     void recording()
@@ -262,13 +265,18 @@ private slots:
         QFETCH(QString, files);
         QFETCH(QString, answer);
         TemporaryFolder folder;
+        const QByteArray script =
+            "\xd7\xd6\xc4\xbb\r\n\r\n" + QByteArray("\xd7\xd6\xc4\xbb\r\n").repeated(12);
         for (const QString &name : files.split(u' ') + QStringList { u"片头.txt"_s, u"片尾.txt"_s })
-            QVERIFY(writeFile(name, "\xd7\xd6\xc4\xbb\r\n"));
+            QVERIFY(writeFile(name, script));
         Window window;
         auto *services = new RecordingServices;
         window.form.setServices(std::unique_ptr<Services>(services));
-        auto *aligner = new FakeAligner;
-        window.form.setAligner(std::unique_ptr<RecordingAligner>(aligner));
+        FakeAligner aligner { {},
+                              answer.endsWith(u"fail") ? u"配音里听不到说话声。"_s : QString(),
+                              answer.section(u' ', 1).toInt(),
+                              {} };
+        window.form.setAligner(std::ref(aligner));
         services->answers << (answer.startsWith(u'n') ? Services::Answer::No
                                                       : Services::Answer::Yes);
         QFETCH(QString, steps);
@@ -294,32 +302,42 @@ private slots:
         window.form.show();
         QApplication::setActiveWindow(&window.form);
         QVERIFY(QTest::qWaitForWindowActive(&window.form));
-        window.click(u"Command3"_s);
         auto *convert = window.form.findChild<QPushButton *>(u"Command3"_s);
-        if (!aligner->calls.isEmpty()) {
-            // Aligning: no new run nor paths; the bar at the aligner's progress.
+        QStringList meanwhile;
+        aligner.meanwhile = [&] {
+            // No new run nor paths, nor the exit button for a key pressed while waiting; the
+            // bar at the part decoded of the narration the lines' lengths make (15 s).
             window.click(u"Command3"_s);
-            // Nor the exit button for a key pressed while waiting.
-            QVERIFY(!convert->isEnabled() && window.box(u'1')->isReadOnly());
-            QCOMPARE(QApplication::focusWidget(), nullptr);
-            QCOMPARE(
-                services->calls.mid(services->calls.size() - 5),
-                QStringList({ u"show"_s, u"max 1000"_s, u"min 0"_s, u"pos 0"_s, u"pos 400"_s }));
-            aligner->failed = answer.endsWith(u"fail") ? u"配音里听不到说话声。"_s : QString();
-            for (int line = 1; line <= answer.section(u' ', 1).toInt(); ++line)
-                aligner->unsure << RecordingAligner::UnsureLine { line, u"00:00:%1,500"_s.arg(line),
-                                                                  u"第%1句"_s.arg(line) };
+            meanwhile << u"%1%2%3"_s.arg(convert->isEnabled())
+                             .arg(window.box(u'1')->isReadOnly())
+                             .arg(QApplication::focusWidget() == nullptr)
+                      << services->calls.mid(services->calls.size() - 5);
             if (answer.endsWith(u'x'))
                 window.click(u"Command4"_s);
-            else
-                emit aligner->finished();
-            QTRY_VERIFY(answer.endsWith(u'x')
-                        || (convert->isEnabled() && !window.box(u'1')->isReadOnly()
-                            && convert->hasFocus()));
-        }
-        QTEST(QString(services->messages.join(u'\n') + u'\n' + aligner->calls.join(u'|')), "seen");
-        if (answer.startsWith(u'y')) // the bar gone after a failure too
-            QCOMPARE(services->calls.endsWith(u"hide"_s), !answer.endsWith(u'x'));
+        };
+        window.click(u"Command3"_s);
+        QTEST(QString(services->messages.join(u'\n') + u'\n' + aligner.calls.join(u'|')), "seen");
+        if (!answer.startsWith(u'y'))
+            return;
+        QCOMPARE(meanwhile.join(u' '), u"011 show max 1000 min 0 pos 0 pos 33"_s);
+        QVERIFY(
+            answer.endsWith(u'x')
+            || (convert->isEnabled() && !window.box(u'1')->isReadOnly() && convert->hasFocus()));
+        // At the aligner's times; nothing after a failure or an exit. The bar full, then gone.
+        QByteArray document;
+        for (int line = 0; line < 13 && aligner.calls.size() == 1 && aligner.failed.isEmpty();
+             ++line)
+            document +=
+                block(line + 1,
+                      u"00:00:%1,000 --> 00:00:%1,800"_s.arg(line, 2, 10, QChar(u'0')).toLatin1(),
+                      "\xd7\xd6\xc4\xbb");
+        QCOMPARE(readFile(window.form.OutputPath()),
+                 document.isEmpty() ? QByteArray("<missing>") : document);
+        const QStringList bar = services->calls.filter(QRegularExpression(u"^(pos|hide|end)\\b"_s));
+        QCOMPARE(bar.mid(bar.size() - 2).join(u' '),
+                 answer.endsWith(u'x')          ? u"pos 33 end"_s
+                     : aligner.failed.isEmpty() ? u"pos 1000 hide"_s
+                                                : u"pos 66 hide"_s);
     }
 
     // The output chooser opens beside a source whose folder exists, where the derived name
