@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
@@ -122,6 +123,21 @@ bool isRecording(const QString &path)
 
 // The file beside `path` with its name and another extension, in the
 // extension's usual spelling or in capitals; empty when there is none.
+// Where names ignore letter case, a file found by one spelling of its name
+// is shown as its folder spells it: 片头.WAV, found as 片头.wav.
+QFileInfo spelledAsSaved(const QFileInfo &file)
+{
+    if (!platform::namesIgnoreCase())
+        return file;
+    for (QDirIterator entries(file.path(), QDir::Files | QDir::Hidden | QDir::System);
+         entries.hasNext();) {
+        const QFileInfo entry = entries.nextFileInfo();
+        if (entry.fileName().compare(file.fileName(), Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return file;
+}
+
 QString namesake(const QString &path, const QStringList &suffixes)
 {
     if (path.isEmpty())
@@ -131,7 +147,8 @@ QString namesake(const QString &path, const QStringList &suffixes)
     for (const QString &suffix : suffixes) {
         for (const QString &spelling : { suffix, suffix.toUpper() }) {
             if (platform::regularFileExists(stem + spelling))
-                return QDir::toNativeSeparators(QFileInfo(stem + spelling).absoluteFilePath());
+                return QDir::toNativeSeparators(
+                    spelledAsSaved(QFileInfo(stem + spelling)).absoluteFilePath());
         }
     }
     return {};
