@@ -429,9 +429,8 @@ void MainForm::findRecording()
         else
             m_givenRecording.clear();
     }
-    m_recordingPath = !m_givenRecording.isEmpty()   ? m_givenRecording
-        : platform::regularFileExists(m_sourcePath) ? namesake(m_sourcePath, recordingSuffixes())
-                                                    : QString();
+    m_recordingPath =
+        m_givenRecording.isEmpty() ? namesake(m_sourcePath, recordingSuffixes()) : m_givenRecording;
     showRecording();
 }
 

@@ -21,6 +21,8 @@
 
 using namespace captiloom::window;
 using captiloom::conversion::Services;
+using captiloom::conversion::TimedLine;
+namespace voice = captiloom::voice;
 
 // Answers with a prepared name and type (no name: a cancel); notes its folder.
 class FakeFileChooser : public FileChooser
@@ -34,33 +36,6 @@ protected:
     {
         openedIn = folder;
         return answer.isEmpty() ? std::nullopt : std::optional(Choice { answer, type });
-    }
-};
-
-// Places every line a second after the one before, the first `unsure` of them
-// without a pause before them; or fails as told. What the user does while it works
-// happens in `meanwhile`.
-struct FakeAligner
-{
-    QStringList calls;
-    QString failed;
-    int unsure = 0;
-    std::function<void()> meanwhile;
-
-    captiloom::voice::Alignment operator()(const QString &recording,
-                                           const QList<captiloom::conversion::TimedLine> &lines,
-                                           const captiloom::voice::Progress &progress)
-    {
-        calls << QFileInfo(recording).fileName() + u'+' + QString::number(lines.size());
-        captiloom::voice::Alignment alignment;
-        progress(500);
-        meanwhile();
-        if (!progress(1000))
-            calls << u"stopped"_s;
-        alignment.failure = failed;
-        for (qsizetype line = 0; failed.isEmpty() && line < lines.size(); ++line)
-            alignment.times.append({ line * 1000, line * 1000 + 800, line < unsure });
-        return alignment;
     }
 };
 
@@ -223,41 +198,31 @@ private slots:
     void recording_data()
     {
         QTest::addColumn<QString>("files"); // besides 片头.txt, 片尾.txt
-        QTest::addColumn<QString>("steps"); // as in pathActions; "u:" a drop on the window
+        QTest::addColumn<QString>(
+            "steps"); // "a:" a file given, as a drop or a browse gives it; "t1:"
         QTest::addColumn<QString>("label"); // Label4
-        // y: Yes to the question, then the aligner succeeds ("ok", or the number of unsure
-        // lines), fails ("fail") or the exit button is pressed ("x"); n: No
+        // Yes to the question, then the aligner succeeds ("y", "y<unsure lines>"), fails ("y
+        // fail") or the exit button is pressed ("y x"); No ("n")
         QTest::addColumn<QString>("answer");
         QTest::addColumn<QString>("seen"); // the messages, then the aligner's calls
-        const QString ask =
-            u"要按配音“%1”给字幕对时吗？\n\n选“否”则按每行的字数估算时间。|按配音对时|yes/no|?\n"_s;
-        const QString done =
-            QString(6, u' ') + u"恭喜，恭喜！ 转换成功！\n\n字幕已按配音“%1”对时。"_s;
-        const QString check =
-            u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
-        const QString finished = shown::finished + u"\n"_s;
-        const QString credit = u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
+        // clang-format off
+        const QString ask = u"要按配音“%1”给字幕对时吗？\n\n选“否”则按每行的字数估算时间。|按配音对时|yes/no|?\n"_s;
+        const QString done = QString(6, u' ') + u"恭喜，恭喜！ 转换成功！\n\n字幕已按配音“%1”对时。"_s;
+        const QString check = u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
+        const QString finished = shown::finished + u'\n', credit = u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
         QString lines; // the script's second line is blank
         for (int line = 0; line < 12; ++line)
-            lines += u"\n第%1行 00:00:%2,000 “字幕”"_s.arg(line + 1 + (line > 0))
-                         .arg(line, 2, 10, QChar(u'0'));
-        // clang-format off
-        QTest::newRow("beside") << u"片头.mp3 片头.WAV.txt 片尾.mp3"_s << u"1:片头.txt"_s << u"按配音对时：片头.mp3"_s << u"y ok"_s
-            << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+13"_s;
-        QTest::newRow("lossless first, in capitals") << u"片头.mp3 片头.WAV 片头.Flac"_s << u"1:片头.txt"_s << u"按配音对时：片头.WAV"_s << u"n"_s
-            << ask.arg(u"片头.WAV") + finished;
-        QTest::newRow("none beside") << u"片尾.mp3 片头(字幕).mp3 片头.mp3.txt 片头.ogg"_s << u"1:片头.txt"_s << credit << u""_s << finished;
-        QTest::newRow("dropped") << u"片头.mp3 配音.M4A"_s << u"1:片头.txt|u:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s
-            << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+13"_s;
-        QTest::newRow("dropped, then another source") << u"配音.aac"_s << u"1:片头.txt|u:配音.aac|1:片尾.txt"_s << credit << u""_s << finished;
-        QTest::newRow("given before a source") << u"配音.aac"_s << u"a:配音.aac|1:片尾.txt"_s << u"按配音对时：配音.aac"_s << u"y 13"_s
-            << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+13"_s;
-        QTest::newRow("its script beside it") << u"片尾.flac"_s << u"u:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y 1"_s
-            << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:00,000 “字幕”|<app>\n片尾.flac+13"_s;
-        QTest::newRow("no script") << u"配音.wav"_s << u"u:配音.wav"_s << u"按配音对时：配音.wav"_s << u""_s << shown::noSource + u'\n';
-        QTest::newRow("source missing") << u"配音.wav"_s << u"u:配音.wav|t1:无此文件.txt"_s << u"按配音对时：配音.wav"_s << u""_s << shown::sourceMissing + u'\n';
-        QTest::newRow("exit while aligning") << u"片头.wav"_s << u"1:片头.txt"_s << u"按配音对时：片头.wav"_s << u"y x"_s
-            << ask.arg(u"片头.wav") + u"end\n片头.wav+13|stopped"_s;
+            lines += u"\n第%1行 00:00:%2,000 “字幕”"_s.arg(line + 1 + (line > 0)).arg(line, 2, 10, QChar(u'0'));
+        QTest::newRow("beside") << u"片头.mp3 片头.WAV.txt 片尾.mp3"_s << u"a:片头.txt"_s << u"按配音对时：片头.mp3"_s << u"y"_s << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+13"_s;
+        QTest::newRow("lossless first, in capitals") << u"片头.mp3 片头.WAV 片头.Flac"_s << u"a:片头.txt"_s << u"按配音对时：片头.WAV"_s << u"n"_s << ask.arg(u"片头.WAV") + finished;
+        QTest::newRow("none beside") << u"片尾.mp3 片头(字幕).mp3 片头.mp3.txt 片头.ogg"_s << u"a:片头.txt"_s << credit << u""_s << finished;
+        QTest::newRow("given") << u"片头.mp3 配音.M4A"_s << u"a:片头.txt|a:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+13"_s;
+        QTest::newRow("given, then another source") << u"配音.aac"_s << u"a:片头.txt|a:配音.aac|a:片尾.txt"_s << credit << u""_s << finished;
+        QTest::newRow("given before a source") << u"配音.aac"_s << u"a:配音.aac|a:片尾.txt"_s << u"按配音对时：配音.aac"_s << u"y13"_s << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+13"_s;
+        QTest::newRow("its script beside it") << u"片尾.flac"_s << u"a:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y1"_s << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:00,000 “字幕”|<app>\n片尾.flac+13"_s;
+        QTest::newRow("no script") << u"配音.wav"_s << u"a:配音.wav"_s << u"按配音对时：配音.wav"_s << u""_s << shown::noSource + u'\n';
+        QTest::newRow("source missing") << u"配音.wav"_s << u"a:配音.wav|t1:无此文件.txt"_s << u"按配音对时：配音.wav"_s << u""_s << shown::sourceMissing + u'\n';
+        QTest::newRow("exit while aligning") << u"片头.wav"_s << u"a:片头.txt"_s << u"按配音对时：片头.wav"_s << u"y x"_s << ask.arg(u"片头.wav") + u"end\n片头.wav+13|stopped"_s;
         // clang-format on
     }
     void recording()
@@ -265,79 +230,63 @@ private slots:
         QFETCH(QString, files);
         QFETCH(QString, answer);
         TemporaryFolder folder;
-        const QByteArray script =
-            "\xd7\xd6\xc4\xbb\r\n\r\n" + QByteArray("\xd7\xd6\xc4\xbb\r\n").repeated(12);
+        const QByteArray line = "\xd7\xd6\xc4\xbb\r\n";
         for (const QString &name : files.split(u' ') + QStringList { u"片头.txt"_s, u"片尾.txt"_s })
-            QVERIFY(writeFile(name, script));
+            QVERIFY(writeFile(name, line + "\r\n" + line.repeated(12)));
         Window window;
         auto *services = new RecordingServices;
         window.form.setServices(std::unique_ptr<Services>(services));
-        FakeAligner aligner { {},
-                              answer.endsWith(u"fail") ? u"配音里听不到说话声。"_s : QString(),
-                              answer.section(u' ', 1).toInt(),
-                              {} };
-        window.form.setAligner(std::ref(aligner));
-        services->answers << (answer.startsWith(u'n') ? Services::Answer::No
-                                                      : Services::Answer::Yes);
+        services->answers << (answer == u"n" ? Services::Answer::No : Services::Answer::Yes);
+        auto *convert = window.form.findChild<QPushButton *>(u"Command3"_s);
+        QStringList calls, meanwhile;
+        // Places every line a second after the one before, the first ones run on as told; or
+        // fails. Meanwhile no new run nor paths, no focus for the exit button, and the bar moves.
+        window.form.setAligner([&](const QString &recording, const QList<TimedLine> &lines,
+                                   const voice::Progress &progress) {
+            calls << QFileInfo(recording).fileName() + u'+' + QString::number(lines.size());
+            progress(500);
+            window.click(u"Command3"_s);
+            meanwhile << u"%1%2%3"_s.arg(convert->isEnabled())
+                             .arg(window.box(u'1')->isReadOnly())
+                             .arg(!QApplication::focusWidget())
+                      << services->calls.mid(services->calls.size() - 5);
+            if (answer.endsWith(u'x'))
+                window.click(u"Command4"_s);
+            if (!progress(1000))
+                calls << u"stopped"_s;
+            voice::Alignment alignment { {},
+                                         answer.endsWith(u"fail") ? u"配音里听不到说话声。"_s
+                                                                  : QString() };
+            for (qsizetype at = 0; alignment.succeeded() && at < lines.size(); ++at)
+                alignment.times.append({ at * 1000, at * 1000 + 800, at < answer.mid(1).toInt() });
+            return alignment;
+        });
         QFETCH(QString, steps);
-        for (const QString &step : steps.split(u'|')) {
-            const QString value = step.section(u':', 1);
-            if (step.startsWith(u't')) {
-                window.box(u'1')->setText(value);
-            } else if (step.startsWith(u'a')) {
-                window.form.takeSource(value);
-            } else if (step.startsWith(u'u')) {
-                QMimeData data;
-                data.setUrls({ QUrl::fromLocalFile(folder.filePath(value)) });
-                QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-                QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, {});
-                QApplication::sendEvent(&window.form, &enter);
-                QApplication::sendEvent(&window.form, &drop);
-            } else {
-                window.chooser1->answer = value;
-                window.click(u"Command1"_s);
-            }
-        }
+        for (const QString &step : steps.split(u'|'))
+            step.startsWith(u't') ? window.box(u'1')->setText(step.mid(3))
+                                  : window.form.takeSource(step.mid(2));
         QTEST(window.form.findChild<QLabel *>(u"Label4"_s)->text(), "label");
         window.form.show();
         QApplication::setActiveWindow(&window.form);
         QVERIFY(QTest::qWaitForWindowActive(&window.form));
-        auto *convert = window.form.findChild<QPushButton *>(u"Command3"_s);
-        QStringList meanwhile;
-        aligner.meanwhile = [&] {
-            // No new run nor paths, nor the exit button for a key pressed while waiting; the
-            // bar at the part decoded of the narration the lines' lengths make (15 s).
-            window.click(u"Command3"_s);
-            meanwhile << u"%1%2%3"_s.arg(convert->isEnabled())
-                             .arg(window.box(u'1')->isReadOnly())
-                             .arg(QApplication::focusWidget() == nullptr)
-                      << services->calls.mid(services->calls.size() - 5);
-            if (answer.endsWith(u'x'))
-                window.click(u"Command4"_s);
-        };
         window.click(u"Command3"_s);
-        QTEST(QString(services->messages.join(u'\n') + u'\n' + aligner.calls.join(u'|')), "seen");
+        QTEST(QString(services->messages.join(u'\n') + u'\n' + calls.join(u'|')), "seen");
         if (!answer.startsWith(u'y'))
             return;
+        // The bar at the part decoded of the 15 s the lines' lengths make; full at the end.
         QCOMPARE(meanwhile.join(u' '), u"011 show max 1000 min 0 pos 0 pos 33"_s);
-        QVERIFY(
-            answer.endsWith(u'x')
-            || (convert->isEnabled() && !window.box(u'1')->isReadOnly() && convert->hasFocus()));
-        // At the aligner's times; nothing after a failure or an exit. The bar full, then gone.
-        QByteArray document;
-        for (int line = 0; line < 13 && aligner.calls.size() == 1 && aligner.failed.isEmpty();
-             ++line)
-            document +=
-                block(line + 1,
-                      u"00:00:%1,000 --> 00:00:%1,800"_s.arg(line, 2, 10, QChar(u'0')).toLatin1(),
-                      "\xd7\xd6\xc4\xbb");
-        QCOMPARE(readFile(window.form.OutputPath()),
-                 document.isEmpty() ? QByteArray("<missing>") : document);
+        QVERIFY(answer.endsWith(u'x') || (convert->hasFocus() && !window.box(u'1')->isReadOnly()));
+        // At the aligner's times, its last line's here; nothing after a failure or an exit.
+        const bool timed = !answer.contains(u' ');
+        const QByteArray written = readFile(window.form.OutputPath());
+        QCOMPARE(written.endsWith(QByteArray("00:00:12,000 --> 00:00:12,800\r\n" + line + "\r\n")),
+                 timed);
+        QCOMPARE(written == "<missing>", !timed);
         const QStringList bar = services->calls.filter(QRegularExpression(u"^(pos|hide|end)\\b"_s));
         QCOMPARE(bar.mid(bar.size() - 2).join(u' '),
-                 answer.endsWith(u'x')          ? u"pos 33 end"_s
-                     : aligner.failed.isEmpty() ? u"pos 1000 hide"_s
-                                                : u"pos 66 hide"_s);
+                 timed                       ? u"pos 1000 hide"_s
+                     : answer.endsWith(u'x') ? u"pos 33 end"_s
+                                             : u"pos 66 hide"_s);
     }
 
     // The output chooser opens beside a source whose folder exists, where the derived name
