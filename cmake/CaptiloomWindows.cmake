@@ -38,11 +38,20 @@ if(CMAKE_CROSSCOMPILING AND NOT CMAKE_CROSSCOMPILING_EMULATOR)
 endif()
 
 # The zip holds one folder's worth: the program, the DLLs it loads, Qt's
-# platform and style plugins, Qt's Chinese translations, and a qt.conf that
-# points Qt at them relative to the program, wherever it was unpacked.
+# platform, style and multimedia plugins (the last decodes a narrator's
+# recording through Media Foundation), Qt's Chinese translations, and a
+# qt.conf that points Qt at them relative to the program, wherever it was
+# unpacked.
 install(FILES ${PROJECT_SOURCE_DIR}/data/windows/qt.conf DESTINATION .)
-install(FILES ${qtPluginDir}/platforms/qwindows.dll DESTINATION plugins/platforms)
-install(FILES ${qtPluginDir}/styles/qwindowsvistastyle.dll DESTINATION plugins/styles)
+set(qtPlugins platforms/qwindows.dll styles/qwindowsvistastyle.dll
+              multimedia/windowsmediaplugin.dll)
+set(qtPluginFiles)
+foreach(plugin IN LISTS qtPlugins)
+    get_filename_component(pluginDir ${plugin} DIRECTORY)
+    install(FILES ${qtPluginDir}/${plugin} DESTINATION plugins/${pluginDir})
+    list(APPEND qtPluginFiles "\"${qtPluginDir}/${plugin}\"")
+endforeach()
+list(JOIN qtPluginFiles " " qtPluginFiles)
 
 # Qt's translations are the same files on every system; Debian's
 # qt6-translations-l10n has them.
@@ -59,8 +68,7 @@ endif()
 # imports.
 install(CODE "
     set(CAPTILOOM_BINARIES \"$<TARGET_FILE:captiloom>\")
-    set(CAPTILOOM_MODULES \"${qtPluginDir}/platforms/qwindows.dll\"
-                          \"${qtPluginDir}/styles/qwindowsvistastyle.dll\")
+    set(CAPTILOOM_MODULES ${qtPluginFiles})
     set(CAPTILOOM_DLL_DIRS \"${qtBinDir}\" ${CAPTILOOM_MINGW_RUNTIME_DIRS})
     set(CAPTILOOM_OBJDUMP \"${CMAKE_OBJDUMP}\")
     set(CAPTILOOM_STRIP \"${CMAKE_STRIP}\")

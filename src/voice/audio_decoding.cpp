@@ -11,7 +11,6 @@
 #include <QFileInfo>
 #include <QLoggingCategory>
 #include <QTimer>
-#include <QUrl>
 
 #include <vector>
 
@@ -159,7 +158,6 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
         return result;
     }
     const QByteArray head = file.read(64);
-    file.close();
     const bool audioKind = looksLikeAudio(head);
     const DecodeOutcome unreadable = audioKind ? DecodeOutcome::NoDecoder : DecodeOutcome::NotAudio;
     if (head.isEmpty()) {
@@ -182,7 +180,12 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
     format.setChannelCount(1);
     format.setSampleFormat(QAudioFormat::Float);
     decoder.setAudioFormat(format);
-    decoder.setSource(QUrl::fromLocalFile(info.absoluteFilePath()));
+    // Read through the file already open, not by its address: Qt 6.4's
+    // FFmpeg backend never finishes a file whose path is not ASCII (片头.wav),
+    // and Wine's Media Foundation does not find the file a file:/// address
+    // names.
+    file.seek(0);
+    decoder.setSourceDevice(&file);
 
     QEventLoop loop;
     QTimer watchdog;

@@ -8,9 +8,16 @@
 
 #include "conversion_run.h"
 #include "derive_output_path.h"
+#include "line_timing.h"
+#include "run_texts.h"
 #include "services.h"
+#include "subtitle_document.h"
 
+#include "file_system.h"
+
+#include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QDropEvent>
 #include <QEvent>
 #include <QFileInfo>
@@ -97,6 +104,70 @@ QString helpText()
            u"调整.每行文字最多20字,导入时可选择字体为新宋体,大小21至23等."_s;
 }
 
+QString creditText()
+{
+    return u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
+}
+
+// What the aligner reads, lossless first: the order in which a recording
+// beside the script is looked for.
+const QStringList &recordingSuffixes()
+{
+    static const QStringList suffixes { u"wav"_s, u"flac"_s, u"m4a"_s, u"mp3"_s, u"aac"_s };
+    return suffixes;
+}
+
+bool isRecording(const QString &path)
+{
+    return recordingSuffixes().contains(QFileInfo(path).suffix(), Qt::CaseInsensitive);
+}
+
+// The file beside `path` with its name and another extension, in the
+// extension's usual spelling or in capitals; empty when there is none.
+// Where names ignore letter case, a file found by one spelling of its name
+// is shown as its folder spells it: 片头.WAV, found as 片头.wav.
+QFileInfo spelledAsSaved(const QFileInfo &file)
+{
+    if (!platform::namesIgnoreCase())
+        return file;
+    for (QDirIterator entries(file.path(), QDir::Files | QDir::Hidden | QDir::System);
+         entries.hasNext();) {
+        const QFileInfo entry = entries.nextFileInfo();
+        if (entry.fileName().compare(file.fileName(), Qt::CaseInsensitive) == 0)
+            return entry;
+    }
+    return file;
+}
+
+QString namesake(const QString &path, const QStringList &suffixes)
+{
+    if (path.isEmpty())
+        return {};
+    const QFileInfo file(path);
+    const QString stem = file.path() + u'/' + file.completeBaseName() + u'.';
+    for (const QString &suffix : suffixes) {
+        for (const QString &spelling : { suffix, suffix.toUpper() }) {
+            if (platform::regularFileExists(stem + spelling))
+                return QDir::toNativeSeparators(
+                    spelledAsSaved(QFileInfo(stem + spelling)).absoluteFilePath());
+        }
+    }
+    return {};
+}
+
+// The narration the lines make by their lengths alone, which the recording's
+// length is guessed from: the bar has no total before decoding ends.
+qint64 expectedMs(const QList<conversion::TimedLine> &lines)
+{
+    using namespace conversion;
+    ClockPair at = clockAt(0);
+    for (const TimedLine &line : lines) {
+        at.time = AddSeconds(at.time, blankPauseSeconds * line.blanksBefore);
+        at = AdvanceForLine(at.time, at.ms, line.text);
+    }
+    return std::max<qint64>(at.time.totalSeconds() * 1000 + at.ms, 1000);
+}
+
 // The one local file, not a folder, that a drag carries; empty for anything
 // else, several files included.
 QString droppedFile(const QMimeData *data)
@@ -141,8 +212,7 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     m_frame1 = place(new QGroupBox(u"提示"_s, this), u"Frame1"_s, 480, 2520, 6855, 1455);
     m_label3 = place(new FittedLabel(helpText(), m_frame1), u"Label3"_s, 360, 360, 6375, 975);
     m_frame2 = place(new QGroupBox(this), u"Frame2"_s, 480, 4080, 6855, 615);
-    m_label4 = place(new FittedLabel(u"字幕织机 Captiloom —— 让每一句解说准时出现"_s, m_frame2),
-                     u"Label4"_s, 240, 240, 6495, 255);
+    m_label4 = place(new FittedLabel(creditText(), m_frame2), u"Label4"_s, 240, 240, 6495, 255);
     // Made after the credit line so that it lies over it while visible.
     m_progressBar1 = place(new QProgressBar(m_frame2), u"ProgressBar1"_s, 0, 120, 6855, 495);
 
@@ -180,6 +250,7 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     // A file dropped anywhere on the window names the source, the path
     // boxes included, which would otherwise paste its address as text.
     setAcceptDrops(true);
+    m_aligner = voice::alignRecording;
     m_text1->setAcceptDrops(false);
     m_text2->setAcceptDrops(false);
 
@@ -193,6 +264,105 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
 }
 
 MainForm::~MainForm() = default;
+
+// A conversion at the times the aligner finds: the run's timing, and the
+// services it reaches the user through, which are the window's, but for
+// what a timed run says more (which recording, which lines to check) and
+// that nothing is told once the window is closing.
+class MainForm::TimedRun : public conversion::LineTiming, public conversion::Services
+{
+public:
+    TimedRun(MainForm &form, QString recording)
+        : m_form(form)
+        , m_window(*form.m_services)
+        , m_recording(std::move(recording))
+    { }
+
+    conversion::Timing timesFor(const QList<conversion::TimedLine> &lines) override
+    {
+        m_lines = lines;
+        const qint64 expected = expectedMs(lines);
+        m_form.setAligning(true);
+        m_window.showProgress();
+        m_window.setProgressMaximum(1000);
+        m_window.setProgressMinimum(0);
+        m_window.setProgressPosition(0);
+        // Short of the end until the end, wherever the guess was wrong.
+        m_alignment = m_form.m_aligner(m_recording, lines, [this, expected](qint64 decodedMs) {
+            if (m_form.m_stopping)
+                return false;
+            m_window.setProgressPosition(
+                static_cast<float>(std::min<qint64>(decodedMs * 1000 / expected, 990)));
+            return true;
+        });
+        m_form.setAligning(false);
+        if (m_form.m_stopping)
+            return { {}, u"stopped"_s };
+        if (m_alignment.succeeded())
+            m_window.setProgressPosition(1000);
+        return { m_alignment.times, m_alignment.failure };
+    }
+
+    Answer showMessage(const QString &text, const QString &title, Buttons buttons,
+                       bool questionIcon) override
+    {
+        if (m_form.m_stopping)
+            return buttons == Buttons::YesNo ? Answer::No : Answer::Ok;
+        if (text
+            == QCoreApplication::translate(conversion::texts::context, conversion::texts::finished))
+            return m_window.showMessage(text + timedNote(), title, buttons, questionIcon);
+        if (m_alignment.succeeded() || text != m_alignment.failure)
+            return m_window.showMessage(text, title, buttons, questionIcon);
+        // The run writes nothing and leaves; the bar goes with it.
+        const Answer answer = m_window.showMessage(
+            text + u"\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。"_s, title, buttons,
+            questionIcon);
+        m_window.hideProgress();
+        return answer;
+    }
+    void showProgress() override { m_window.showProgress(); }
+    void setProgressMaximum(float maximum) override { m_window.setProgressMaximum(maximum); }
+    void setProgressMinimum(float minimum) override { m_window.setProgressMinimum(minimum); }
+    void setProgressPosition(float position) override { m_window.setProgressPosition(position); }
+    void hideProgress() override { m_window.hideProgress(); }
+    void endProgram() override { m_window.endProgram(); }
+    void reportFailure(const QString &description) override
+    {
+        if (!m_form.m_stopping)
+            m_window.reportFailure(description);
+    }
+
+private:
+    // A box lists this many lines to check at most: more would not fit a screen.
+    static constexpr qsizetype listedLines = 12;
+
+    QString timedNote() const
+    {
+        QString note = u"\n\n字幕已按配音“%1”对时。"_s.arg(QFileInfo(m_recording).fileName());
+        QStringList unsure;
+        for (qsizetype index = 0; index < m_alignment.times.size(); ++index) {
+            const conversion::LineTime &time = m_alignment.times[index];
+            if (time.unsure)
+                unsure << u"第%1行 %2 “%3”"_s.arg(m_lines[index].sourceLine)
+                              .arg(conversion::clockText(conversion::clockAt(time.startMs)),
+                                   m_lines[index].text);
+        }
+        if (unsure.isEmpty())
+            return note;
+        note += u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
+        for (const QString &line : unsure.first(std::min(unsure.size(), listedLines)))
+            note += u'\n' + line;
+        if (unsure.size() > listedLines)
+            note += u"\n……另有%1行"_s.arg(unsure.size() - listedLines);
+        return note;
+    }
+
+    MainForm &m_form;
+    Services &m_window;
+    const QString m_recording;
+    QList<conversion::TimedLine> m_lines;
+    voice::Alignment m_alignment;
+};
 
 void MainForm::layOut()
 {
@@ -210,6 +380,7 @@ void MainForm::layOut()
                                  .translated(-scaled(QRect(origin, QSize()), scale).topLeft()));
     }
     resize(scaled(QRect(QPoint(), clientTwips), scale).size());
+    showRecording();
 }
 
 void MainForm::changeEvent(QEvent *event)
@@ -232,20 +403,67 @@ void MainForm::tell(const QString &text)
 
 void MainForm::takeSource(const QString &path)
 {
-    if (!path.isEmpty())
-        setSource(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
+    if (path.isEmpty())
+        return;
+    const QString full = QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath());
+    if (isRecording(full))
+        takeRecording(full);
+    else
+        setSource(full);
+}
+
+void MainForm::takeRecording(const QString &path)
+{
+    m_givenRecording = path;
+    m_givenFor = m_sourcePath;
+    const QString script = m_sourcePath.isEmpty() ? namesake(path, { u"txt"_s }) : QString();
+    if (!script.isEmpty())
+        setSource(script); // which finds the recording given for it
+    else
+        findRecording();
+}
+
+void MainForm::findRecording()
+{
+    if (!m_givenRecording.isEmpty() && m_givenFor != m_sourcePath) {
+        if (m_givenFor.isEmpty())
+            m_givenFor = m_sourcePath;
+        else
+            m_givenRecording.clear();
+    }
+    m_recordingPath =
+        m_givenRecording.isEmpty() ? namesake(m_sourcePath, recordingSuffixes()) : m_givenRecording;
+    showRecording();
+}
+
+void MainForm::showRecording()
+{
+    if (m_recordingPath.isEmpty()) {
+        m_label4->setText(creditText());
+        m_label4->setToolTip({});
+        m_label4->setAccessibleDescription({});
+        return;
+    }
+    // The name, shortened in its middle where it would not fit on the line.
+    const QString lead = u"按配音对时："_s;
+    const QFontMetrics metrics(m_label4->font());
+    const int room = m_label4->contentsRect().width() - 1 - metrics.horizontalAdvance(lead);
+    m_label4->setText(
+        lead + metrics.elidedText(QFileInfo(m_recordingPath).fileName(), Qt::ElideMiddle, room));
+    m_label4->setToolTip(m_recordingPath);
+    m_label4->setAccessibleDescription(m_recordingPath);
 }
 
 void MainForm::dragEnterEvent(QDragEnterEvent *event)
 {
-    if (!droppedFile(event->mimeData()).isEmpty())
+    if (!m_aligning && !droppedFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void MainForm::dropEvent(QDropEvent *event)
 {
     const QString path = droppedFile(event->mimeData());
-    if (path.isEmpty())
+    if (m_aligning || path.isEmpty())
         return;
     event->acceptProposedAction();
     takeSource(path);
@@ -296,18 +514,59 @@ void MainForm::command3Click()
     // Copies: the run holds on to its paths while message boxes are open.
     const QString source = m_sourcePath;
     const QString output = m_outputPath;
+    const QString recording = m_recordingPath;
+    // Asked only when the conversion can go ahead; otherwise the run says
+    // what is missing, as it always has.
+    if (!recording.isEmpty() && !output.isEmpty() && platform::regularFileExists(source)
+        && !platform::sameFile(source, output)) {
+        const auto answer = m_services->showMessage(
+            u"要按配音“%1”给字幕对时吗？\n\n选“否”则按每行的字数估算时间。"_s.arg(
+                QFileInfo(recording).fileName()),
+            u"按配音对时"_s, conversion::Services::Buttons::YesNo, true);
+        if (answer == conversion::Services::Answer::Yes) {
+            TimedRun run(*this, recording);
+            conversion::RunConversion(source, output, run, run);
+            return;
+        }
+    }
     conversion::RunConversion(source, output, *m_services);
+}
+
+void MainForm::setAligning(bool aligning)
+{
+    m_aligning = aligning;
+    // The focus leaves a button that goes grey for nowhere rather than for
+    // the exit button, which a key pressed while waiting would then press.
+    if (aligning) {
+        m_focusBeforeAligning = focusWidget();
+        if (m_focusBeforeAligning)
+            m_focusBeforeAligning->clearFocus();
+    }
+    for (QWidget *control : { m_command1, m_command2, m_command3 })
+        control->setEnabled(!aligning);
+    m_text1->setReadOnly(aligning);
+    m_text2->setReadOnly(aligning);
+    if (!aligning && m_focusBeforeAligning)
+        m_focusBeforeAligning->setFocus();
 }
 
 void MainForm::command4Click()
 {
+    m_stopping = m_aligning;
     m_services->endProgram();
+}
+
+void MainForm::closeEvent(QCloseEvent *event)
+{
+    m_stopping = m_aligning;
+    QWidget::closeEvent(event);
 }
 
 void MainForm::text1Change()
 {
     m_sourcePath = m_text1->text();
     m_text2->setText(DeriveOutputPath(m_sourcePath, m_outputFormat));
+    findRecording();
 }
 
 void MainForm::text2Change()

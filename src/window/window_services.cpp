@@ -46,7 +46,12 @@ WindowServices::WindowServices(QWidget &window, QProgressBar &progressBar)
     , m_maximum(static_cast<float>(progressBar.maximum()))
     , m_minimum(static_cast<float>(progressBar.minimum()))
     , m_position(static_cast<float>(progressBar.value()))
-{ }
+{
+    m_lateProgress.setSingleShot(true);
+    m_lateProgress.setInterval(progressIntervalMs);
+    QObject::connect(&m_lateProgress, &QTimer::timeout, &m_lateProgress,
+                     [this] { showProgressNow(); });
+}
 
 conversion::Services::Answer WindowServices::showMessage(const QString &text, const QString &title,
                                                          Buttons buttons, bool questionIcon)
@@ -109,6 +114,8 @@ void WindowServices::hideProgress()
 void WindowServices::progressChanged()
 {
     m_progressWaiting = true;
+    if (!m_lateProgress.isActive())
+        m_lateProgress.start();
     if (m_sinceProgressShown.isValid() && ++m_settingsUnseen < settingsPerClockReading)
         return;
     m_settingsUnseen = 0;

@@ -4,6 +4,7 @@
 
 #include <QElapsedTimer>
 #include <QMessageBox>
+#include <QTimer>
 
 class QProgressBar;
 class QWidget;
@@ -52,6 +53,9 @@ private:
     bool m_progressWaiting = false;
     QElapsedTimer m_sinceProgressShown;
     int m_settingsUnseen = 0; // settings since the clock was last read
+    // Brings the bar up to date for a caller that sets it seldom while the
+    // window handles events meanwhile, as the aligner does while it decodes.
+    QTimer m_lateProgress;
 };
 
 } // namespace captiloom::window

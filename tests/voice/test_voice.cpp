@@ -239,7 +239,7 @@ private slots:
     {
         QTest::addColumn<QString>("recording");
         QTest::newRow("wav") << u"narration.wav"_s;
-        QTest::newRow("mp3") << u"narration.mp3"_s;
+        QTest::newRow("mp3, named in Chinese") << u"配音 1.mp3"_s;
     }
     void narrationAligned()
     {

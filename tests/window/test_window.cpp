@@ -24,6 +24,8 @@
 
 using namespace captiloom::window;
 using captiloom::conversion::Services;
+using captiloom::conversion::TimedLine;
+namespace voice = captiloom::voice;
 
 // Answers with a prepared name and type (no name: a cancel); notes its folder and
 // the type it opened with.
@@ -210,6 +212,104 @@ private slots:
         QTEST(services->messages.join(u'\n'), "onConvert");
         QCOMPARE(QFile::exists(u"片头 1(字幕).utf"_s),
                  services->messages == QStringList { shown::finished });
+    }
+
+    // A recording beside the script by its name, or given (dropped or on the command line), is
+    // named in the information line and offered on converting; aligning, the window takes no
+    // new paths nor another run, and the bar moves; then the aligner's failure, or the success
+    // with the lines to check. The exit button stops the aligner.
+    void recording_data()
+    {
+        QTest::addColumn<QString>("files"); // besides 片头.txt, 片尾.txt
+        QTest::addColumn<QString>(
+            "steps"); // "a:" a file given, as a drop or a browse gives it; "t1:"
+        QTest::addColumn<QString>("label"); // Label4
+        // Yes to the question, then the aligner succeeds ("y", "y<unsure lines>"), fails ("y
+        // fail") or the exit button is pressed ("y x"); No ("n")
+        QTest::addColumn<QString>("answer");
+        QTest::addColumn<QString>("seen"); // the messages, then the aligner's calls
+        // clang-format off
+        const QString ask = u"要按配音“%1”给字幕对时吗？\n\n选“否”则按每行的字数估算时间。|按配音对时|yes/no|?\n"_s;
+        const QString done = QString(6, u' ') + u"恭喜，恭喜！ 转换成功！\n\n字幕已按配音“%1”对时。"_s;
+        const QString check = u"以下各行与上一行之间没有停顿，开始时间是估算的，请在剪辑软件中核对："_s;
+        const QString finished = shown::finished + u'\n', credit = u"字幕织机 Captiloom —— 让每一句解说准时出现"_s;
+        QString lines; // the script's second line is blank
+        for (int line = 0; line < 12; ++line)
+            lines += u"\n第%1行 00:00:%2,000 “字幕”"_s.arg(line + 1 + (line > 0)).arg(line, 2, 10, QChar(u'0'));
+        QTest::newRow("beside") << u"片头.mp3 片头.WAV.txt 片尾.mp3"_s << u"a:片头.txt"_s << u"按配音对时：片头.mp3"_s << u"y"_s << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+13"_s;
+        QTest::newRow("lossless first, in capitals") << u"片头.mp3 片头.WAV 片头.Flac"_s << u"a:片头.txt"_s << u"按配音对时：片头.WAV"_s << u"n"_s << ask.arg(u"片头.WAV") + finished;
+        QTest::newRow("none beside") << u"片尾.mp3 片头(字幕).mp3 片头.mp3.txt 片头.ogg"_s << u"a:片头.txt"_s << credit << u""_s << finished;
+        QTest::newRow("given") << u"片头.mp3 配音.M4A"_s << u"a:片头.txt|a:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+13"_s;
+        QTest::newRow("given, then another source") << u"配音.aac"_s << u"a:片头.txt|a:配音.aac|a:片尾.txt"_s << credit << u""_s << finished;
+        QTest::newRow("given before a source") << u"配音.aac"_s << u"a:配音.aac|a:片尾.txt"_s << u"按配音对时：配音.aac"_s << u"y13"_s << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+13"_s;
+        QTest::newRow("its script beside it") << u"片尾.flac"_s << u"a:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y1"_s << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:00,000 “字幕”|<app>\n片尾.flac+13"_s;
+        QTest::newRow("no script") << u"配音.wav"_s << u"a:配音.wav"_s << u"按配音对时：配音.wav"_s << u""_s << shown::noSource + u'\n';
+        QTest::newRow("source missing") << u"配音.wav"_s << u"a:配音.wav|t1:无此文件.txt"_s << u"按配音对时：配音.wav"_s << u""_s << shown::sourceMissing + u'\n';
+        QTest::newRow("exit while aligning") << u"片头.wav"_s << u"a:片头.txt"_s << u"按配音对时：片头.wav"_s << u"y x"_s << ask.arg(u"片头.wav") + u"end\n片头.wav+13|stopped"_s;
+        // clang-format on
+    }
+    void recording()
+    {
+        QFETCH(QString, files);
+        QFETCH(QString, answer);
+        TemporaryFolder folder;
+        const QByteArray line = "\xd7\xd6\xc4\xbb\r\n";
+        for (const QString &name : files.split(u' ') + QStringList { u"片头.txt"_s, u"片尾.txt"_s })
+            QVERIFY(writeFile(name, line + "\r\n" + line.repeated(12)));
+        Window window;
+        auto *services = new RecordingServices;
+        window.form.setServices(std::unique_ptr<Services>(services));
+        services->answers << (answer == u"n" ? Services::Answer::No : Services::Answer::Yes);
+        auto *convert = window.form.findChild<QPushButton *>(u"Command3"_s);
+        QStringList calls, meanwhile;
+        // Places every line a second after the one before, the first ones run on as told; or
+        // fails. Meanwhile no new run nor paths, no focus for the exit button, and the bar moves.
+        window.form.setAligner([&](const QString &recording, const QList<TimedLine> &lines,
+                                   const voice::Progress &progress) {
+            calls << QFileInfo(recording).fileName() + u'+' + QString::number(lines.size());
+            progress(500);
+            window.click(u"Command3"_s);
+            meanwhile << u"%1%2%3"_s.arg(convert->isEnabled())
+                             .arg(window.box(u'1')->isReadOnly())
+                             .arg(!QApplication::focusWidget())
+                      << services->calls.mid(services->calls.size() - 5);
+            if (answer.endsWith(u'x'))
+                window.click(u"Command4"_s);
+            if (!progress(1000))
+                calls << u"stopped"_s;
+            voice::Alignment alignment { {},
+                                         answer.endsWith(u"fail") ? u"配音里听不到说话声。"_s
+                                                                  : QString() };
+            for (qsizetype at = 0; alignment.succeeded() && at < lines.size(); ++at)
+                alignment.times.append({ at * 1000, at * 1000 + 800, at < answer.mid(1).toInt() });
+            return alignment;
+        });
+        QFETCH(QString, steps);
+        for (const QString &step : steps.split(u'|'))
+            step.startsWith(u't') ? window.box(u'1')->setText(step.mid(3))
+                                  : window.form.takeSource(step.mid(2));
+        QTEST(window.form.findChild<QLabel *>(u"Label4"_s)->text(), "label");
+        window.form.show();
+        QApplication::setActiveWindow(&window.form);
+        QVERIFY(QTest::qWaitForWindowActive(&window.form));
+        window.click(u"Command3"_s);
+        QTEST(QString(services->messages.join(u'\n') + u'\n' + calls.join(u'|')), "seen");
+        if (!answer.startsWith(u'y'))
+            return;
+        // The bar at the part decoded of the 15 s the lines' lengths make; full at the end.
+        QCOMPARE(meanwhile.join(u' '), u"011 show max 1000 min 0 pos 0 pos 33"_s);
+        QVERIFY(answer.endsWith(u'x') || (convert->hasFocus() && !window.box(u'1')->isReadOnly()));
+        // At the aligner's times, its last line's here; nothing after a failure or an exit.
+        const bool timed = !answer.contains(u' ');
+        const QByteArray written = readFile(window.form.OutputPath());
+        QCOMPARE(written.endsWith(QByteArray("00:00:12,000 --> 00:00:12,800\r\n" + line + "\r\n")),
+                 timed);
+        QCOMPARE(written == "<missing>", !timed);
+        const QStringList bar = services->calls.filter(QRegularExpression(u"^(pos|hide|end)\\b"_s));
+        QCOMPARE(bar.mid(bar.size() - 2).join(u' '),
+                 timed                       ? u"pos 1000 hide"_s
+                     : answer.endsWith(u'x') ? u"pos 33 end"_s
+                                             : u"pos 66 hide"_s);
     }
 
     // The output chooser opens beside a source whose folder exists, where the derived name
@@ -615,6 +715,18 @@ private slots:
         QCOMPARE(run(5, 3), 0.5); // a maximum below the old position
         QCOMPARE(run(1, 1), 1.0); // a one-line source
         QCOMPARE(run(3, 2), 0.5); // a range past the old one
+    }
+
+    // Set now and then while events are handled, as while the aligner decodes: shown soon.
+    void progressWhileWaiting()
+    {
+        QWidget window;
+        QProgressBar *bar = new QProgressBar(&window);
+        WindowServices services(window, *bar);
+        services.showProgress();
+        services.setProgressPosition(2); // the first at once
+        services.setProgressPosition(3);
+        QTRY_COMPARE(bar->value(), 3);
     }
 
     // The layout grows with the font, set before the window opens or while it is open: each
