@@ -71,7 +71,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QList<char16_t> units = unitsOf(input);
     const char16_t terminator = units.contains(u'\r') ? u'\r' : u'\n';
     CHECK(count == linesOf(units, terminator));
-    static captiloom::conversion::ProseSplitter splitter;
     const auto letters = [](QString text) {
         return text.removeIf([](QChar c) { return c.isSpace() || c.isPunct(); });
     };
@@ -80,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     qint64 lines = 0, number = 0;
     for (SourceText::Line line; source.readLine(line); ++lines) {
         CHECK(!line.text.contains(QChar(terminator)));
-        const QStringList split = splitter.splitParagraph(line.text);
+        const QStringList split = captiloom::conversion::splitParagraph(line.text);
         for (const QString &text : split)
             CHECK(text.size() <= 20 || !text.contains(u' '));
         CHECK(letters(split.join(QString())) == letters(line.text.toString()));
