@@ -1,4 +1,3 @@
-#!/usr/bin/env python3
 """Reader and checker for the split gold files (dev.txt, held_out.txt).
 
 Usage:
