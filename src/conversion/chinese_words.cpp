@@ -83,7 +83,7 @@ struct RoleWords
 constexpr RoleWords functionWords[] = {
     { WordRole::Preposition,
       u"在 将 把 被 从 跟 与 对 向 往 朝 于 以 为 由 给 按 按照 依照 根据 通过 随着 关于 对于 "
-      u"至于 除了 比 替 自 自从 当 趁 沿着 凭 为了 鉴于 针对 基于 距 离 同 叫 让" },
+      u"至于 除了 比 替 自 自从 当 趁 沿着 凭 为了 鉴于 针对 基于 距 离 同 让" },
     { WordRole::Conjunction,
       u"而 而且 并 并且 但 但是 可是 然而 不过 因为 所以 因此 如果 假如 要是 如 若 则 "
       u"即使 虽然 尽管 只要 只有 除非 无论 不管 既然 于是 然后 以便 以免 否则 不然 甚至 "
@@ -91,7 +91,8 @@ constexpr RoleWords functionWords[] = {
     { WordRole::Coordinator, u"和 或 或者 及 以及" },
     { WordRole::Determiner,
       u"这 那 这个 那个 这些 那些 这种 那种 该 每 各 某 此 本 其 任何 所有 一切 整个 另 其他 其它 "
-      u"其余 哪 哪个 哪些 各种 每个 每一 这位 那位 这次 那次 这项 所" },
+      u"其余 哪 哪个 哪些 各种 每个 每一 这位 那位 这次 那次 这项 所 某个 某些 这类 那类 上述 "
+      u"下列" },
     { WordRole::Structural, u"的 地 得 之" },
     { WordRole::Aspect, u"了 着 过" },
     { WordRole::Modal, u"吗 呢 吧 啊 呀 嘛 哦 啦 呗 罢了 而已" },
@@ -108,7 +109,8 @@ constexpr RoleWords functionWords[] = {
       u"其实 当然 例如 比如 一起 共同 互相 相互 尽量 特别 尤其 并不 不再 不会 不能 没有 如何 怎么 "
       u"怎样 为什么 一边 是否 预先 事先 同时 显然 突然 确实 完全 全然 公然 顺便" },
     { WordRole::Time,
-      u"每年 每天 每月 每周 每晚 每次 当时 此时 这时 那时 随后 后来 最近 目前 如今 当年 那年" },
+      u"每年 每天 每月 每周 每晚 每次 当时 此时 这时 那时 随后 后来 最近 目前 如今 当年 那年 最后 "
+      u"最初 最终" },
 };
 
 class Dictionary

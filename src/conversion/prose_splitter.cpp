@@ -335,6 +335,13 @@ bool nounLike(WordRole role)
     return role == WordRole::Noun || role == WordRole::VerbalNoun;
 }
 
+// Whether a word starts what is said of a subject, or a phrase of its own.
+bool startsPredicate(WordRole role)
+{
+    return role == WordRole::Verb || role == WordRole::Auxiliary || role == WordRole::Adverb
+        || role == WordRole::Preposition || role == WordRole::Conjunction;
+}
+
 // Whether a word leans on the one after it, so that a line must not end
 // with it: a preposition or a conjunction starts the phrase it leads, a
 // determiner or a numeral goes with its measure word or noun.
@@ -348,8 +355,9 @@ bool leadsOn(const Piece &word, const Piece &next)
         return true;
     case WordRole::Numeral:
         // A number set apart by a space (at 10:30 自动) ends its phrase,
-        // unless a unit follows (16 GB); so does one before a verb.
-        if ((next.before != Gap::Word && !next.latin) || markIndex(openers, next.text.front()) >= 0)
+        // unless a unit follows (16 GB, 3 个); so does one before a verb.
+        if ((next.before != Gap::Word && !next.latin && next.role != WordRole::Measure)
+            || markIndex(openers, next.text.front()) >= 0)
             return false;
         return next.role != WordRole::Verb && next.role != WordRole::Auxiliary
             && next.role != WordRole::Preposition && next.role != WordRole::Conjunction
@@ -426,8 +434,9 @@ qint64 closeness(const Piece &first, const Piece &second)
     case Measure:
         return nounLike(after) || after == Adjective ? 300 : 100;
     case Numeral:
-        // 一些 | 与之有关的软件包: a phrase between a numeral and its noun.
-        return after == Preposition ? 150 : 40;
+        // 一些 | 与之有关的软件包: a phrase between a numeral and its noun;
+        // but a number in digits is a time or a quantity of its own.
+        return after == Preposition && !first.latin ? 150 : 40;
     case Time:
         if (after == Time || after == Numeral)
             return 150;
@@ -485,9 +494,19 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
         const Piece &piece = pieces[next];
         const WordRole previous = pieces[next - 1].role;
         if (piece.role == Structural && isWord(piece, u"的")) {
-            // A 的 that ends the clause closes a predicate (是…的).
+            // A 的 that ends the clause closes a predicate (是…的), and one
+            // before a predicate a phrase standing for a noun (比超市里买的更健康),
+            // unless another modifier follows (吃过的最好吃的一碗面).
             if (next + 1 == last || pieces[next + 1].before > Gap::Space)
                 return false;
+            if (startsPredicate(pieces[next + 1].role)) {
+                qsizetype end = next + 1;
+                while (end < last && pieces[end].before <= Gap::Space
+                       && !isWord(pieces[end], u"的"))
+                    ++end;
+                if (end == last || pieces[end].before > Gap::Space)
+                    return false;
+            }
             if (predicate)
                 return true;
             // The preposition's object may hold a 的 of its own, and end in a
@@ -501,12 +520,16 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
         }
         if (piece.role == Conjunction || piece.role == Coordinator || piece.role == Structural)
             return false;
-        if (nounLike(piece.role) || piece.role == Pronoun || piece.role == Numeral
-            || piece.role == Determiner || piece.role == Time || piece.latin) {
+        if (piece.role == Numeral && previous == Adverb) {
+            continue; // 最多, 很少: a predicate still
+        } else if (nounLike(piece.role) || piece.role == Pronoun || piece.role == Numeral
+                   || piece.role == Determiner || piece.role == Time || piece.latin) {
             if (predicate)
                 return false;
         } else if (piece.role == Adjective && (previous == Verb || previous == Auxiliary)) {
             return false; // the verb's object starts (需要 | 适当的过程)
+        } else if (piece.role == Verb && previous == Verb) {
+            return false; // so does a second verb's (排队购买刚出炉的面包)
         } else if (piece.role == Verb || piece.role == Auxiliary) {
             predicate = true;
         } else if (piece.role == Preposition) {
@@ -546,12 +569,15 @@ bool afterPrepositionalObject(const QList<Piece> &pieces, qsizetype at)
 // phrase, are closed by a 的 as what it modifies (与之 | 有依赖关系的软件包).
 bool closedByDe(const QList<Piece> &pieces, qsizetype at, qsizetype last)
 {
-    for (qsizetype next = at + 1; next < last && next < at + 6 && pieces[next].before <= Gap::Space;
+    for (qsizetype next = at + 1; next < last && next < at + 5 && pieces[next].before <= Gap::Space;
          ++next) {
-        if (isWord(pieces[next], u"的"))
+        const Piece &piece = pieces[next];
+        if (isWord(piece, u"的"))
             return next + 1 < last && pieces[next + 1].before <= Gap::Space;
-        if (pieces[next].role == WordRole::Conjunction || pieces[next].role == WordRole::Coordinator
-            || pieces[next].role == WordRole::Preposition)
+        // A verb after a noun starts a predicate of its own (写入数据 | 来改变).
+        if (piece.role == WordRole::Conjunction || piece.role == WordRole::Coordinator
+            || piece.role == WordRole::Preposition
+            || (piece.role == WordRole::Verb && nounLike(pieces[next - 1].role)))
             return false;
     }
     return false;
@@ -587,12 +613,6 @@ bool insideLocalisedPhrase(const QList<Piece> &pieces, qsizetype at, qsizetype l
     return false;
 }
 
-bool startsPredicate(WordRole role)
-{
-    return role == WordRole::Verb || role == WordRole::Auxiliary || role == WordRole::Adverb
-        || role == WordRole::Preposition || role == WordRole::Conjunction;
-}
-
 // The letters of the object that starts at pieces[at], to whatever starts a
 // predicate or a phrase of its own.
 qsizetype objectLetters(const QList<Piece> &pieces, qsizetype at, qsizetype last)
@@ -615,11 +635,22 @@ qint64 afterModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
     using enum WordRole;
     if (at + 1 < last && pieces[at + 1].before == Gap::Word && isWord(pieces[at + 1], u"的"))
         return 300;
+    // A possessive of one word (它的 | 退出状态, Debian 的 | 标准) is one
+    // with its noun.
+    if (at > 1
+        && (pieces[at - 2].role == Pronoun || pieces[at - 2].latin
+            || pieces[at - 2].before > Gap::Space || (at > 2 && pieces[at - 3].role == Determiner)))
+        return 150;
     qsizetype letters = 0;
+    // The verb the whole phrase belongs to: the first back before a noun's
+    // 的 (检查 | 电池的年限), the second before a verb's (她说 | 自己腌的酸菜).
+    qsizetype verbs = at > 1 && nounLike(pieces[at - 2].role) ? 1 : 0;
     for (qsizetype back = at - 2; back >= std::max<qsizetype>(0, at - lookBack); --back) {
         const Piece &piece = pieces[back];
+        verbs += piece.role == Verb;
         if (piece.role == Determiner || piece.role == Numeral || piece.role == Conjunction
-            || piece.role == Coordinator || piece.role == Structural || piece.role == Preposition)
+            || piece.role == Coordinator || piece.role == Structural || piece.role == Preposition
+            || verbs > 1)
             break;
         letters += piece.letters;
         if (piece.before > Gap::Space)
@@ -649,12 +680,12 @@ bool partsFromDeterminer(const QList<Piece> &pieces, qsizetype at)
     return false;
 }
 
-// The role a piece plays before a cut: a localiser right after a verb
+// The role a piece plays before a cut: 上 or 下 right after a verb
 // completes it (排上, 放下) rather than ending a noun's phrase.
 WordRole endingRole(const QList<Piece> &pieces, qsizetype at)
 {
     const Piece &piece = pieces[at];
-    if (piece.role == WordRole::Localiser && at > 0 && piece.before == Gap::Word
+    if ((isWord(piece, u"上") || isWord(piece, u"下")) && at > 0 && piece.before == Gap::Word
         && pieces[at - 1].role == WordRole::Verb)
         return WordRole::Verb;
     return piece.role;
@@ -687,6 +718,22 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
         price += 600;
     if (leansBack(after.role))
         price += 600;
+    // A numeral leads on across a short modifier too (很多 | 下班的年轻人,
+    // 许多 | 可引导的光盘).
+    const auto describes = [](WordRole role) {
+        return role == WordRole::Verb || role == WordRole::Adverb || role == WordRole::Auxiliary
+            || role == WordRole::Adjective;
+    };
+    if (before.role == WordRole::Numeral && describes(after.role)) {
+        for (qsizetype next = at + 1; next < std::min(last, at + 3); ++next) {
+            if (isWord(pieces[next], u"的")) {
+                price += 600;
+                break;
+            }
+            if (!describes(pieces[next].role))
+                break;
+        }
+    }
     // A cut as bad as that is a last resort, whatever else is said of it.
     if (price > 0)
         return price + (open.isEmpty() ? 0 : 40);
@@ -695,22 +742,28 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
     // A verb after a preposition's object ends its phrase, unless a 的 makes
     // the verb part of the object (把自己 | 写好的作业).
     const bool verb = after.role == WordRole::Verb || after.role == WordRole::Auxiliary;
-    const bool ends = prepositional && verb && !modifier && !closedByDe(pieces, at, last);
+    // A verb of one character before another is more often the end of a noun
+    // the dictionary did not know (目录树保存).
+    const bool stub = after.letters == 1 && at + 1 < last && pieces[at + 1].before == Gap::Word
+        && pieces[at + 1].role == WordRole::Verb;
+    const bool ends = prepositional && verb && !stub && !modifier && !closedByDe(pieces, at, last);
     // A quotation or a title is a phrase of its own, unless it names the
     // noun after it (“页码”按钮); a short aside glosses the word before it
     // and stays with it (广域网（因特网）), a long one is a remark of its own.
     if (markIndex(closers, before.text.back()) >= 0)
         price += nounLike(after.role) ? 150 : 20;
     else if (brackets.contains(after.text.front()))
-        price += asideLength(pieces, at) <= 8 ? 200 : 20;
+        price += asideLength(pieces, at) <= 8 && (nounLike(after.role) || after.latin) ? 200 : 20;
     else if (markIndex(openers, after.text.front()) >= 0)
         price += 20;
     else if (completes(before, after))
         price += 400;
-    else if (isWord(before, u"的") && nounLike(after.role))
+    else if (isWord(before, u"的")
+             && (nounLike(after.role) || after.role == WordRole::Adjective
+                 || after.role == WordRole::Attribute || after.latin))
         price += afterModifier(pieces, at, last);
     else if (ends)
-        price += 20;
+        price += before.role == WordRole::Pronoun && before.letters == 1 ? 100 : 20;
     else if (after.before == Gap::Space && !before.latin && !after.latin)
         price += 30; // a pause the writer made with a space
     else
