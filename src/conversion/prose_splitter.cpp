@@ -172,6 +172,7 @@ Kind Paragraph::kindOf(qsizetype at) const
 struct Piece
 {
     QString text; // a word, with the marks that cling to it
+    QString marks; // those marks alone, in order: not the word's own ( or ’
     Gap before = Gap::Word;
     WordRole role = WordRole::Other;
     bool latin = false; // a run of Latin letters and digits
@@ -206,7 +207,8 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
     // Whether a new word begins at `at`, a letter: never inside a run of
     // Latin letters and digits, nor a surrogate pair.
     const auto newWord = [&](qsizetype at) {
-        return wordAt(at) && !paragraph.runContinues(at) && !text[at].isLowSurrogate();
+        return wordAt(at) && !paragraph.runContinues(at)
+            && !(text[at].isLowSurrogate() && text[at - 1].isHighSurrogate());
     };
     for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar c = text[at];
@@ -215,7 +217,8 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
             if (open && newWord(at))
                 open = false;
             if (!open) {
-                Piece piece { std::exchange(clinging, {}), pieces.isEmpty() ? Gap::Word : pending };
+                Piece piece { clinging, std::exchange(clinging, {}),
+                              pieces.isEmpty() ? Gap::Word : pending };
                 piece.latin = paragraph.glued(at);
                 if (piece.latin)
                     piece.role = c.isDigit() ? WordRole::Numeral : WordRole::Noun;
@@ -240,10 +243,12 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
             break;
         case Kind::Closer:
             // A closing mark with no word before it stays with the next one.
-            if (pieces.isEmpty() || !clinging.isEmpty())
+            if (pieces.isEmpty() || !clinging.isEmpty()) {
                 clinging += c;
-            else
+            } else {
                 pieces.last().text += c;
+                pieces.last().marks += c;
+            }
             break;
         case Kind::Space:
             open = false;
@@ -265,10 +270,12 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
     }
     // Marks after the last word stay with it.
     if (!clinging.isEmpty()) {
-        if (pieces.isEmpty())
-            pieces.append({ clinging, Gap::Word });
-        else
+        if (pieces.isEmpty()) {
+            pieces.append({ clinging, clinging, Gap::Word });
+        } else {
             pieces.last().text += clinging;
+            pieces.last().marks += clinging;
+        }
     }
     // The dictionary gives a word the part of speech it has most often; a
     // verb right after a 的, a determiner or a measure word is a noun there
@@ -303,7 +310,7 @@ QList<QString> openMarks(const QList<Piece> &pieces)
     qsizetype depth = 0; // marks open, counted even beyond the deepest
     for (const Piece &piece : pieces) {
         marks.append(depth <= deepest ? stack : QString());
-        for (const QChar c : piece.text) {
+        for (const QChar c : piece.marks) {
             if (const qsizetype opener = markIndex(openers, c); opener >= 0) {
                 if (depth++ < deepest)
                     stack += c;
@@ -710,8 +717,13 @@ qsizetype asideLength(const QList<Piece> &pieces, qsizetype at)
 // marks still open there, `last` the end of the sentence.
 qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStringView open)
 {
-    Piece before = pieces[at - 1];
-    before.role = endingRole(pieces, at - 1);
+    // The piece before, as it ends: copied only in the rare case its role
+    // there is another.
+    Piece adjusted;
+    const WordRole ending = endingRole(pieces, at - 1);
+    const Piece &before = ending == pieces[at - 1].role
+        ? pieces[at - 1]
+        : (adjusted = pieces[at - 1], adjusted.role = ending, adjusted);
     const Piece &after = pieces[at];
     qint64 price = 0;
     if (leadsOn(before, after))
@@ -943,10 +955,10 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
 
 // The words, looked up only where a line may be cut between them or their
 // roles are asked: in a stretch between clause marks that may be too long
-// for a line, with the marks of two quotations a line may repeat, and with a
-// lead-in of two characters and its mark on either side; and either side of
-// a 、. Most clauses are short, and looking words up costs more than all the
-// rest.
+// for a line, with the quotation marks and brackets that cling to its words
+// across a mark, those of two quotations a line may repeat, and a lead-in
+// of two characters and its mark on either side; and either side of a 、.
+// Most clauses are short, and looking words up costs more than all the rest.
 QList<Word> wordsOf(const Paragraph &text)
 {
     const QStringView paragraph = text.text();
@@ -955,17 +967,31 @@ QList<Word> wordsOf(const Paragraph &text)
         qsizetype from = 0;
         qsizetype to = 0;
         qsizetype letters = 0;
+        qsizetype handed = 0; // marks that cling to its words from elsewhere
         bool list = false; // beside a 、
     };
     QList<Stretch> stretches { {} };
     bool quotes = false;
+    // As the words will take them: opening marks go to the next letter,
+    // closing ones to the last, whatever marks come between.
+    qsizetype pending = 0;
+    qsizetype lastLettered = -1;
     for (qsizetype at = 0; at < paragraph.size(); ++at) {
         switch (text.kindAt(at)) {
         case Kind::Text:
             ++stretches.last().letters;
+            stretches.last().handed += std::exchange(pending, 0);
+            lastLettered = stretches.size() - 1;
             break;
         case Kind::Opener:
+            ++pending;
+            quotes = true;
+            break;
         case Kind::Closer:
+            if (lastLettered < 0 || pending > 0)
+                ++pending;
+            else
+                ++stretches[lastLettered].handed;
             quotes = true;
             break;
         case Kind::List:
@@ -982,6 +1008,8 @@ QList<Word> wordsOf(const Paragraph &text)
         }
     }
     stretches.last().to = paragraph.size();
+    if (lastLettered >= 0)
+        stretches[lastLettered].handed += pending;
     const auto leadIn = [&](qsizetype index) {
         return index >= 0 && index < stretches.size() && stretches[index].letters <= 2 ? 3 : 0;
     };
@@ -989,8 +1017,8 @@ QList<Word> wordsOf(const Paragraph &text)
     words.reserve(paragraph.size());
     for (qsizetype index = 0; index < stretches.size(); ++index) {
         const Stretch &stretch = stretches[index];
-        const qsizetype most =
-            stretch.to - stretch.from + leadIn(index - 1) + leadIn(index + 1) + (quotes ? 6 : 0);
+        const qsizetype most = stretch.to - stretch.from + stretch.handed + leadIn(index - 1)
+            + leadIn(index + 1) + (quotes ? 6 : 0);
         if (most <= scriptLineLength && !stretch.list)
             continue;
         for (Word word : readWords(paragraph.sliced(stretch.from, stretch.to - stretch.from))) {
