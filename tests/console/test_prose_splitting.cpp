@@ -30,6 +30,7 @@ private slots:
         QTest::newRow("spaces") << u"  你好 \u3000"_s << u"你好"_s;
         QTest::newRow("Latin runs") << u"请把文件发到我的e-mail，或者下载最新版本的App扫码登录，版本号是3.5，会议定在明天上午10:30开始。"_s << u"请把文件发到我的e-mail|或者下载最新版本的App扫码登录|版本号是3.5|会议定在明天上午10:30开始"_s;
         QTest::newRow("Latin only") << u"The quick brown fox jumps over the lazy dog and keeps running far away."_s << u"The quick brown|fox jumps over the|lazy dog and keeps|running far away"_s;
+        QTest::newRow("a word's own marks") << u"请先计算函数f(x在零点附近的值，然后把结果填进第二行的表格里面，最后交给老师检查一遍。他说：‘I don’t know，我真的不知道这件事情的来龙去脉，也不想再去打听了。’"_s << u"请先计算函数f(x在零点附近的值|然后把结果填进第二行的表格里面|最后交给老师检查一遍|他说 ‘I don’t know’|‘我真的不知道这件事情的来龙去脉’|‘也不想再去打听了’"_s;
         QTest::newRow("one word too long") << u"访问https://example.com/a/very/long/path/name获取更多信息。"_s << u"访问|https://example.com/a/very/long/path/name|获取更多信息"_s;
         // At the length: 20 characters are one line, 21 two, quotation marks included.
         QTest::newRow("20 characters") << u"姐姐把刚买的那本小说借给了住在楼下的同学。"_s << u"姐姐把刚买的那本小说借给了住在楼下的同学"_s;
