@@ -831,7 +831,7 @@ bool tightList(const Piece &before, const Piece &after)
 // A line of one or two characters, where the sentence has more.
 constexpr qint64 orphanPrice = 1000;
 // A break at a clause mark that a line had better run across.
-constexpr qint64 softPrice = 300;
+constexpr qint64 softPrice = 150;
 
 // Lays out one sentence, pieces [first, last), into the lines of least cost:
 // every line but a lone word at most scriptLineLength long; the squared room
