@@ -18,8 +18,7 @@ using captiloom::bench::QuietServices;
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
-    captiloom::window::setUpApplication(application);
+    const auto application = captiloom::window::startApplication(argc, argv);
     captiloom::window::MainForm form;
     form.show();
 
@@ -42,5 +41,5 @@ int main(int argc, char *argv[])
         std::fflush(stdout);
         QCoreApplication::exit(0);
     });
-    return application.exec();
+    return QApplication::exec();
 }

@@ -13,11 +13,22 @@ else()
 endif()
 
 if(UNIX AND NOT APPLE)
-    # The second entry is what file managers offer under "Open with" for a
-    # text file: splitting its prose, then the window; menus do not show it.
+    # The one entry in the applications folder declares no file type, so that
+    # it never becomes what a double-click on a text file opens. Splitting a
+    # text file's prose is a right-click verb of each file manager's own:
+    # Dolphin's service menus, Thunar's Send To, and a script that GNOME Files
+    # runs once the user links it into ~/.local/share/nautilus/scripts (a
+    # package cannot put anything in a user's home). Dolphin trusts a service
+    # menu owned by root; installed by a user into ~/.local, it needs the
+    # executable bit too.
     install(FILES ${PROJECT_SOURCE_DIR}/data/captiloom.desktop
-                  ${PROJECT_SOURCE_DIR}/data/captiloom-split.desktop
             DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/dolphin/captiloom-split.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/kio/servicemenus)
+    install(FILES ${PROJECT_SOURCE_DIR}/data/thunar/captiloom-split.desktop
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/Thunar/sendto)
+    install(PROGRAMS ${PROJECT_SOURCE_DIR}/data/nautilus/captiloom-split
+            DESTINATION ${CMAKE_INSTALL_DATADIR}/captiloom RENAME nautilus-split)
     foreach(size 16 32 48 256)
         install(FILES ${PROJECT_SOURCE_DIR}/data/icons/captiloom-${size}.png
                 DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
@@ -96,8 +107,10 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 if(WIN32)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME captiloom-${PROJECT_VERSION}-windows-x64)
-    # Unpacked in place, captiloom.exe lies in the folder the user chose.
-    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+    # One folder, named as the zip is, holds everything: "extract here"
+    # makes that one folder instead of scattering files and folders among
+    # whatever else the user keeps there.
+    set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 endif()
 
 include(CPack)

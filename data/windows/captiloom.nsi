@@ -357,7 +357,9 @@ Section "$(MainSection)" SectionMain
     WriteRegStr SHCTX "${APP_KEY}" "InstallLocation" "$INSTDIR"
     WriteRegStr SHCTX "${APP_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
     WriteRegStr SHCTX "${APP_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-    WriteRegStr SHCTX "${APP_KEY}" "URLInfoAbout" "https://captiloom.invalid"
+    ; The link of the list of installed programs opens the installed guide,
+    ; which needs no network; the project has no web page to link.
+    WriteRegStr SHCTX "${APP_KEY}" "URLInfoAbout" "$INSTDIR\guide.html"
     WriteRegDWORD SHCTX "${APP_KEY}" "EstimatedSize" ${CAPTILOOM_INSTALLED_KB}
     WriteRegDWORD SHCTX "${APP_KEY}" "NoModify" 1
     WriteRegDWORD SHCTX "${APP_KEY}" "NoRepair" 1

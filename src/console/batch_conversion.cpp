@@ -33,14 +33,17 @@ QString place(const QString &path)
     return key;
 }
 
-// Why a source is not even handed to a run, or an empty text.
-QString refusal(const Job &job, const Job *writer)
+// Why a source is not even handed to its job, or an empty text.
+QString refusal(BatchWork work, const Job &job, const Job *writer)
 {
     // A file the batch itself writes is no source: what it read would
     // depend on the order.
     if (writer)
-        return localized(u"这是 %1 的输出文件，不作为源文件转换",
-                         u"this is the output of %1, not converted as a source")
+        return (work == BatchWork::Split
+                    ? localized(u"这是 %1 的断行稿，不作为源文件断行",
+                                u"this is the script of %1, not split as a source")
+                    : localized(u"这是 %1 的输出文件，不作为源文件转换",
+                                u"this is the output of %1, not converted as a source"))
             .arg(writer->name);
     const QFileInfo info(job.source);
     if (info.isDir())
@@ -50,11 +53,43 @@ QString refusal(const Job &job, const Job *writer)
     return {};
 }
 
+QString twiceLine(BatchWork work, const Job &job, const Job &first)
+{
+    return job.name
+        + (work == BatchWork::Split ? localized(u": 与 %1 是同一个文件，不再重复断行",
+                                                u": the same file as %1, not split twice")
+                                    : localized(u": 与 %1 是同一个文件，不再重复转换",
+                                                u": the same file as %1, not converted twice"))
+              .arg(first.name);
+}
+
+// The end of a batch of many, so that it says whether to look back.
+QString summaryLine(BatchWork work, const QHash<JobOutcome, qsizetype> &counts, qsizetype all)
+{
+    if (work == BatchWork::Split)
+        return localized(u"共 %1 个文件：已断行 %2 个，无需断行 %3 个，断行稿已存在而跳过 %4 个，"
+                         u"未能断行 %5 个",
+                         u"split %2 of %1, %3 needed no splitting, skipped %4 whose script "
+                         u"exists, not split %5")
+            .arg(all)
+            .arg(counts[JobOutcome::Done])
+            .arg(counts[JobOutcome::Unneeded])
+            .arg(counts[JobOutcome::Kept])
+            .arg(counts[JobOutcome::Failed]);
+    return localized(u"共 %1 个文件：已转换 %2 个，字幕文件已存在而跳过 %3 个，未能转换 %4 个",
+                     u"converted %2 of %1, skipped %3 whose subtitle file exists, "
+                     u"not converted %4")
+        .arg(all)
+        .arg(counts[JobOutcome::Done])
+        .arg(counts[JobOutcome::Kept])
+        .arg(counts[JobOutcome::Failed]);
+}
+
 } // namespace
 
-BatchCounts forEachSource(const QStringList &sources,
-                          const std::function<QString(const QString &)> &outputOf,
-                          const std::function<JobOutcome(const BatchJob &)> &handle)
+int runBatch(BatchWork work, const QStringList &sources,
+             const std::function<QString(const QString &)> &outputOf,
+             const std::function<JobOutcome(const BatchJob &)> &handle)
 {
     QList<Job> jobs;
     QHash<QString, qsizetype> writers; // each output's place, and whose it is
@@ -62,46 +97,36 @@ BatchCounts forEachSource(const QStringList &sources,
         const QString source = QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath());
         const QString output = outputOf(source);
         jobs.append({ name, source, output, place(source) });
-        // A source that is its own output is refused by its run, writing nothing.
+        // A source that is its own output is refused by its job, writing nothing.
         if (const QString written = place(output);
             written != jobs.last().sourcePlace && !writers.contains(written))
             writers.insert(written, jobs.size() - 1);
     }
 
-    BatchCounts counts;
+    QHash<JobOutcome, qsizetype> counts;
+    qsizetype all = 0;
     QHash<QString, qsizetype> seen; // each source's place, and where it came first
     for (qsizetype index = 0; index < jobs.size(); ++index) {
         const Job &job = jobs[index];
         if (const auto first = seen.constFind(job.sourcePlace); first != seen.cend()) {
-            // Converted, or refused, once already.
-            writeLine(Stream::Error,
-                      job.name
-                          + localized(u": 与 %1 是同一个文件，不再重复转换",
-                                      u": the same file as %1, not converted twice")
-                                .arg(jobs[*first].name));
+            // Done, or refused, once already.
+            writeLine(Stream::Error, twiceLine(work, job, jobs[*first]));
             continue;
         }
         seen.insert(job.sourcePlace, index);
+        ++all;
         const qsizetype writer = writers.value(job.sourcePlace, index);
-        if (const QString why = refusal(job, writer == index ? nullptr : &jobs[writer]);
+        if (const QString why = refusal(work, job, writer == index ? nullptr : &jobs[writer]);
             !why.isEmpty()) {
             writeLine(Stream::Error, job.name + u": " + why);
-            ++counts.failed;
+            ++counts[JobOutcome::Failed];
             continue;
         }
-        switch (handle(job)) {
-        case JobOutcome::Done:
-            ++counts.done;
-            break;
-        case JobOutcome::Kept:
-            ++counts.kept;
-            break;
-        case JobOutcome::Failed:
-            ++counts.failed;
-            break;
-        }
+        ++counts[handle(job)];
     }
-    return counts;
+    if (sources.size() > 1)
+        writeLine(Stream::Error, summaryLine(work, counts, all));
+    return counts[JobOutcome::Kept] + counts[JobOutcome::Failed] == 0 ? 0 : 1;
 }
 
 int convertFiles(const QStringList &sources, bool overwrite, conversion::DocumentFormat format)
@@ -109,26 +134,13 @@ int convertFiles(const QStringList &sources, bool overwrite, conversion::Documen
     const auto outputOf = [format](const QString &source) {
         return conversion::DeriveOutputPath(source, format);
     };
-    const BatchCounts counts = forEachSource(sources, outputOf, [&](const BatchJob &job) {
+    return runBatch(BatchWork::Convert, sources, outputOf, [&](const BatchJob &job) {
         ConsoleServices services(job.name, job.output, overwrite);
         conversion::RunConversion(job.source, job.output, services);
         return services.converted() ? JobOutcome::Done
             : services.kept()       ? JobOutcome::Kept
                                     : JobOutcome::Failed;
     });
-    // A batch of many is summed up, so that its end says whether to look back.
-    if (sources.size() > 1) {
-        writeLine(
-            Stream::Error,
-            localized(u"共 %1 个文件：已转换 %2 个，字幕文件已存在而跳过 %3 个，未能转换 %4 个",
-                      u"converted %2 of %1, skipped %3 whose subtitle file exists, "
-                      u"not converted %4")
-                .arg(counts.done + counts.kept + counts.failed)
-                .arg(counts.done)
-                .arg(counts.kept)
-                .arg(counts.failed));
-    }
-    return counts.kept + counts.failed == 0 ? 0 : 1;
 }
 
 } // namespace captiloom::console

@@ -18,24 +18,26 @@ struct BatchJob
 };
 
 // What became of one source of a batch.
-enum class JobOutcome { Done, Kept, Failed };
-
-// The sources of a batch by what became of them, each counted once.
-struct BatchCounts
-{
-    qsizetype done = 0;
-    qsizetype kept = 0; // its output exists and was left alone
-    qsizetype failed = 0;
+enum class JobOutcome {
+    Done,
+    Unneeded, // nothing to do: the source is what the job would make of it
+    Kept, // its output exists and was left alone
+    Failed,
 };
+
+// What a batch does to its sources, which its lines name.
+enum class BatchWork { Convert, Split };
 
 // Hands each source, in order, to `handle` with the file `outputOf` makes of
 // it, after the checks every batch needs: a source named twice is handled
 // once, a file the batch itself writes is no source (what it read would
 // depend on the order), and a folder or a device is refused with a line on
-// standard error.
-BatchCounts forEachSource(const QStringList &sources,
-                          const std::function<QString(const QString &)> &outputOf,
-                          const std::function<JobOutcome(const BatchJob &)> &handle);
+// standard error. A batch of several ends with a line that counts what
+// became of them. Returns the exit status: 0 when every source was done or
+// needed nothing, 1 otherwise.
+int runBatch(BatchWork work, const QStringList &sources,
+             const std::function<QString(const QString &)> &outputOf,
+             const std::function<JobOutcome(const BatchJob &)> &handle);
 
 // Converts each source, in order, to its derived output name, with the
 // conversion run the window uses and one line on standard error for every

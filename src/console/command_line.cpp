@@ -40,7 +40,7 @@ constexpr OptionRow optionTable[] = {
       u"不打开窗口，依次把每个“名称.txt”转换成“名称(字幕).utf”。",
       u"Converts each name.txt, in order, to name(字幕).utf without a window.",
       true },
-    // Without --open, --split needs no window either: see needsNoWindow().
+    // Without --open, --split needs no window either: see windowNeed().
     { Key::Split,
       { "split" },
       u"不打开窗口，把每个“名称.txt”断成字幕短行，写成“名称(断行).txt”。",
@@ -147,7 +147,7 @@ QString helpText(const Parser &parser)
 
 } // namespace
 
-bool needsNoWindow(int argc, char **argv)
+WindowNeed windowNeed(int argc, char **argv)
 {
     bool split = false;
     bool open = false;
@@ -155,7 +155,7 @@ bool needsNoWindow(int argc, char **argv)
         split = split || std::strcmp(argv[i], "--split") == 0;
         open = open || std::strcmp(argv[i], "--open") == 0;
         if (std::strcmp(argv[i], windowsHelp) == 0)
-            return true;
+            return WindowNeed::NoWindow;
         const char *name = argv[i];
         if (*name++ != '-')
             continue;
@@ -168,12 +168,14 @@ bool needsNoWindow(int argc, char **argv)
             for (const char *option : row.names) {
                 if (row.windowless && option && std::strncmp(name, option, length) == 0
                     && option[length] == '\0')
-                    return true;
+                    return WindowNeed::NoWindow;
             }
         }
     }
     // Splitting needs a window only to show its result in.
-    return split && !open;
+    if (split)
+        return open ? WindowNeed::SplitFirst : WindowNeed::NoWindow;
+    return WindowNeed::Window;
 }
 
 CommandLine parseCommandLine(const QStringList &givenArguments)
@@ -209,10 +211,7 @@ CommandLine parseCommandLine(const QStringList &givenArguments)
             line.error = localized(u"%1 不能与 --split 同时使用：先断行，检查后再转换",
                                    u"%1 does not go with --split: split, review, then convert")
                              .arg(line.srt ? u"--srt"_s : u"--convert"_s);
-        } else if (line.files.isEmpty() && line.action == Action::SplitAndOpen) {
-            // A launcher's action gives no file: the window opens as it would.
-            line.action = Action::Window;
-        } else if (line.files.isEmpty()) {
+        } else if (line.files.isEmpty() && line.action == Action::Split) {
             line.action = Action::UsageError;
             line.error = localized(u"--split 需要至少一个文件", u"--split needs at least one file");
         } else if (line.action == Action::SplitAndOpen && line.files.size() > 1) {

@@ -13,7 +13,9 @@ struct CommandLine
         Version,
         Convert, // convert `files` without a window
         Split, // split the prose of `files` into scripts, without a window
-        SplitAndOpen, // split `files` (one) and open the window with the script chosen
+        // split `files` (one; none, as from a launcher's action: the window
+        // asks for it) and open the window with the script chosen
+        SplitAndOpen,
         UsageError, // `error` says what is wrong
     };
     Action action = Action::Window;
@@ -21,12 +23,18 @@ struct CommandLine
     bool overwrite = false;
     bool srt = false; // convert to SRT files instead of .utf ones
     QString error;
+
+    bool opensWindow() const { return action == Action::Window || action == Action::SplitAndOpen; }
 };
 
-// Whether the raw arguments ask for something that needs no window: help,
-// the version, a conversion, or splitting without --open. Looked at before any application exists,
-// so that those start no window system.
-bool needsNoWindow(int argc, char **argv);
+// What the raw arguments need, looked at before any application exists so
+// that what needs no window starts no window system.
+enum class WindowNeed {
+    Window,
+    NoWindow, // help, the version, a conversion, or splitting without --open
+    SplitFirst, // --split --open: the window, once the prose is split
+};
+WindowNeed windowNeed(int argc, char **argv);
 
 // Reads the arguments, the program's name first. Qt's own window options
 // must be gone already, as QApplication takes them out.

@@ -1,17 +1,12 @@
 #include "prose_splitting.h"
 
 #include "batch_conversion.h"
-#include "command_line.h"
-#include "run_translator.h"
 #include "terminal.h"
 
 #include "script_writing.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-
-#include <cstring>
 
 namespace captiloom::console {
 
@@ -19,6 +14,12 @@ namespace {
 
 using conversion::ScriptOutcome;
 using Kind = ScriptOutcome::Kind;
+
+// The character of a script line that the subtitle file's code page lacks.
+QString unsavable(const ScriptOutcome &outcome)
+{
+    return QStringView(QChar::fromUcs4(outcome.unsavable)).toString();
+}
 
 // What the user reads about one source, without its name.
 QString report(const ScriptOutcome &outcome, const QString &script)
@@ -39,11 +40,13 @@ QString report(const ScriptOutcome &outcome, const QString &script)
         if (outcome.unsavableLine > 0)
             text += (outcome.overlongLine > 0 ? localized(u"；另外", u"; and its")
                                               : localized(u"；但其中", u"; but its"))
-                + localized(u"第%1行含有字幕文件无法保存的字符“%2”，转换前请删掉或换掉它",
-                            u" line %1 holds \"%2\", which the subtitle file cannot hold: "
-                            u"remove or replace it before converting")
+                + localized(u"第%1行的字符“%2”只有 .srt 字幕文件能保存：用 --convert --srt "
+                            u"转换可以保留它，转换成 .utf 前请删掉或换掉它",
+                            u" line %1 holds \"%2\", which only an .srt subtitle file can hold: "
+                            u"--convert --srt keeps it; remove or replace it before converting "
+                            u"to .utf")
                       .arg(outcome.unsavableLine)
-                      .arg(QStringView(QChar::fromUcs4(outcome.unsavable)).toString());
+                      .arg(unsavable(outcome));
         return text;
     }
     case Kind::AlreadyScript:
@@ -88,10 +91,50 @@ QString report(const ScriptOutcome &outcome, const QString &script)
     return {};
 }
 
+// What the window says of a script written just now: where it is, that it
+// deserves a reading before converting, and what will not convert as it is.
+QString writtenText(const ScriptOutcome &outcome, const QString &prose, const QString &script)
+{
+    // The button's caption, kept whole on one line.
+    QString text =
+        localized(
+            u"已把“%1”断成 %2 行字幕、%3 处停顿，写成断行稿“%4”，放在原文旁边；"
+            u"窗口里选好的源文件就是它。\n\n"
+            u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，"
+            u"人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，"
+            u"再按“生\u00A0成\u00A0字\u00A0幕”。",
+            u"\"%1\" was split into %2 subtitle lines and %3 pauses, written "
+            u"beside it as the script \"%4\", which the window has chosen as "
+            u"the source.\n\nRead the script before converting: each line "
+            u"should break at a natural pause, with no name or term cut in two. "
+            u"Change it in an editor if need be, save it, then press 生\u00A0成\u00A0字\u00A0幕.")
+            .arg(prose)
+            .arg(outcome.textLines)
+            .arg(outcome.pauses)
+            .arg(script);
+    if (outcome.overlongLine > 0)
+        text += localized(u"\n\n注意：断行稿第%1行是一个超过23字的词，无法自动断开；"
+                          u"不把它改短就不能转换。",
+                          u"\n\nNote: line %1 of the script is a single word of more than 23 "
+                          u"characters that cannot be broken; it will not convert until you "
+                          u"shorten it.")
+                    .arg(outcome.overlongLine);
+    if (outcome.unsavableLine > 0)
+        text += localized(u"\n\n注意：断行稿第%1行的字符“%2”只有 .srt 字幕文件能保存：输出文件选择"
+                          u"“SRT 字幕 UTF-8”类型就能保留它；要转换成 .utf，请先删掉或换掉它。",
+                          u"\n\nNote: line %1 of the script holds \"%2\", which only an .srt "
+                          u"subtitle file can hold: choose the SRT type for the output to keep "
+                          u"it, or remove or replace it before converting to .utf.")
+                    .arg(outcome.unsavableLine)
+                    .arg(unsavable(outcome));
+    return text;
+}
+
+// A character that only an SRT file can hold does not keep the script from
+// converting; a word too long for a line does.
 bool succeeded(const ScriptOutcome &outcome)
 {
-    return (outcome.kind == Kind::Written && outcome.overlongLine == 0
-            && outcome.unsavableLine == 0)
+    return (outcome.kind == Kind::Written && outcome.overlongLine == 0)
         || outcome.kind == Kind::AlreadyScript;
 }
 
@@ -106,16 +149,14 @@ void say(const QString &name, const QString &text)
 
 int splitFiles(const QStringList &sources, bool overwrite)
 {
-    const BatchCounts counts =
-        forEachSource(sources, conversion::ScriptPath, [&](const BatchJob &job) {
-            const ScriptOutcome outcome =
-                conversion::WriteScript(job.source, job.output, overwrite);
-            say(job.name, report(outcome, job.output));
-            return succeeded(outcome)                ? JobOutcome::Done
-                : outcome.kind == Kind::ScriptExists ? JobOutcome::Kept
-                                                     : JobOutcome::Failed;
-        });
-    return counts.kept + counts.failed == 0 ? 0 : 1;
+    return runBatch(BatchWork::Split, sources, conversion::ScriptPath, [&](const BatchJob &job) {
+        const ScriptOutcome outcome = conversion::WriteScript(job.source, job.output, overwrite);
+        say(job.name, report(outcome, job.output));
+        return outcome.kind == Kind::AlreadyScript ? JobOutcome::Unneeded
+            : succeeded(outcome)                   ? JobOutcome::Done
+            : outcome.kind == Kind::ScriptExists   ? JobOutcome::Kept
+                                                   : JobOutcome::Failed;
+    });
 }
 
 SplitForWindow splitForWindow(const QString &source, bool overwrite)
@@ -126,49 +167,32 @@ SplitForWindow splitForWindow(const QString &source, bool overwrite)
     result.chosen = path;
     if (QFileInfo(path).isDir() || (QFileInfo::exists(path) && !QFileInfo(path).isFile())) {
         result.message = localized(u"这不是普通文件", u"this is not a regular file");
-    } else {
-        const ScriptOutcome outcome = conversion::WriteScript(path, script, overwrite);
-        const QString text = report(outcome, script);
-        say(source, text);
-        // The script kept is the one to review; it may hold the user's corrections.
-        if (outcome.kind == Kind::Written || outcome.kind == Kind::ScriptExists)
-            result.chosen = script;
-        if (outcome.kind == Kind::ScriptExists)
-            result.message =
-                localized(u"已有断行稿“%1”，没有重新断行，窗口里选好的就是它。"
-                          u"要按原文重新断行，请先删除这份断行稿或给它改名。",
-                          u"The script \"%1\" exists already and was not split again; it is "
-                          u"the one chosen in the window. To split the text anew, delete or "
-                          u"rename that script first.")
-                    .arg(QFileInfo(script).fileName());
-        else if (!succeeded(outcome) || outcome.kind == Kind::AlreadyScript)
-            result.message = localized(u"%1：%2", u"%1: %2").arg(QFileInfo(path).fileName(), text);
-        result.status = succeeded(outcome) ? 0 : 1;
+        say(source, result.message);
+        result.status = 1;
         return result;
     }
-    say(source, result.message);
-    result.status = 1;
+    const ScriptOutcome outcome = conversion::WriteScript(path, script, overwrite);
+    const QString text = report(outcome, script);
+    say(source, text);
+    result.status = succeeded(outcome) ? 0 : 1;
+    // The script kept is the one to review; it may hold the user's corrections.
+    if (outcome.kind == Kind::Written || outcome.kind == Kind::ScriptExists)
+        result.chosen = script;
+    result.written = outcome.kind == Kind::Written;
+    if (result.written)
+        result.message =
+            writtenText(outcome, QFileInfo(path).fileName(), QFileInfo(script).fileName());
+    else if (outcome.kind == Kind::ScriptExists)
+        result.message =
+            localized(u"已有断行稿“%1”，没有重新断行，窗口里选好的就是它。"
+                      u"要按原文重新断行，请先删除这份断行稿或给它改名。",
+                      u"The script \"%1\" exists already and was not split again; it is "
+                      u"the one chosen in the window. To split the text anew, delete or "
+                      u"rename that script first.")
+                .arg(QFileInfo(script).fileName());
+    else
+        result.message = localized(u"%1：%2", u"%1: %2").arg(QFileInfo(path).fileName(), text);
     return result;
-}
-
-std::optional<SplitForWindow> splitBeforeWindow(int argc, char **argv)
-{
-    bool split = false;
-    bool open = false;
-    for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        split = split || std::strcmp(argv[i], "--split") == 0;
-        open = open || std::strcmp(argv[i], "--open") == 0;
-    }
-    if (!split || !open)
-        return {};
-    // The arguments as the system gave them (on Windows in UTF-16, whatever
-    // the code page), through an application that starts no window system.
-    const QCoreApplication application(argc, argv);
-    installConsoleTranslations();
-    const CommandLine line = parseCommandLine(QCoreApplication::arguments());
-    if (line.action != CommandLine::Action::SplitAndOpen)
-        return {};
-    return splitForWindow(line.files.first(), line.overwrite);
 }
 
 } // namespace captiloom::console

@@ -9,8 +9,9 @@ namespace captiloom::console {
 // windowed program has neither of its own.
 enum class Stream { Output, Error };
 
-// Writes `text` and a line end so that the user can read it: UTF-8 on Unix;
-// on Windows wide characters into a console, whatever its code page, and the
+// Writes `text` and a line end so that the user can read it: on Unix in the
+// locale's legacy encoding where it has one (zh_CN.GB18030), else UTF-8; on
+// Windows wide characters into a console, whatever its code page, and the
 // ANSI code page into a file or a pipe.
 void writeLine(Stream stream, const QString &text);
 

@@ -45,4 +45,11 @@ private:
     std::unique_ptr<Converter> m_converter;
 };
 
+#ifndef Q_OS_WIN
+// The locale's codeset when it is a legacy multi-byte or 8-bit set that can
+// be converted ("GB18030" under zh_CN.GB18030); empty for UTF-8 and for plain
+// ASCII.
+QByteArray legacyLocaleCodeset();
+#endif
+
 } // namespace captiloom::platform

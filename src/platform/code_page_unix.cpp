@@ -42,6 +42,12 @@ bool isLegacyCodeset(const QByteArray &codeset)
 
 } // namespace
 
+QByteArray legacyLocaleCodeset()
+{
+    const QByteArray codeset = localeCodeset();
+    return isLegacyCodeset(codeset) && isUsable(codeset) ? codeset : QByteArray();
+}
+
 // ICU keeps the address of a converter's state: the converters are made in
 // place and never moved.
 struct CodePage::Converter
@@ -68,10 +74,8 @@ struct CodePage::Converter
 
 QByteArray CodePage::systemName()
 {
-    const QByteArray codeset = localeCodeset();
-    if (isLegacyCodeset(codeset) && isUsable(codeset))
-        return codeset;
-    return fallbackName;
+    const QByteArray codeset = legacyLocaleCodeset();
+    return codeset.isEmpty() ? fallbackName : codeset;
 }
 
 CodePage::CodePage(const QByteArray &name)

@@ -13,21 +13,24 @@ namespace captiloom::window {
 using namespace Qt::StringLiterals;
 
 DialogFileChooser::DialogFileChooser(QWidget *window, const QString &objectName,
-                                     QFileDialog::AcceptMode mode)
+                                     QFileDialog::AcceptMode mode, const QString &title)
     : m_window(window)
     , m_objectName(objectName)
     , m_mode(mode)
+    , m_title(title)
 { }
 
 DialogFileChooser::~DialogFileChooser() = default;
 
 std::optional<FileChooser::Choice> DialogFileChooser::ask(const QList<FileType> &types,
-                                                          const QString &folder)
+                                                          qsizetype type, const QString &folder)
 {
     // Owned by the window while it shows, so that it stays on top of it.
     QPointer<QFileDialog> chooser = new QFileDialog(m_window);
     const auto done = qScopeGuard([&chooser] { delete chooser; });
     chooser->setObjectName(m_objectName);
+    if (!m_title.isEmpty())
+        chooser->setWindowTitle(m_title);
     // Either mode takes a name that does not exist yet. The conversion asks
     // its own question before replacing a file, so the dialog asks none, and
     // it adds no extension the user did not type.
@@ -43,6 +46,7 @@ std::optional<FileChooser::Choice> DialogFileChooser::ask(const QList<FileType> 
                         ? type.description
                         : type.description + u" ("_s + type.pattern + u')');
     chooser->setNameFilters(filters);
+    chooser->selectNameFilter(filters.value(type));
     // Offer the last choice again, in its folder, or in the folder asked for.
     // Windows' dialog takes only the name from the selection and the folder
     // from the directory.

@@ -28,16 +28,20 @@ public:
 #endif
 
     // AcceptOpen picks a file to read; newFileMode names a file to write.
-    DialogFileChooser(QWidget *window, const QString &objectName, QFileDialog::AcceptMode mode);
+    // Without a title, the dialog has the platform's own.
+    DialogFileChooser(QWidget *window, const QString &objectName, QFileDialog::AcceptMode mode,
+                      const QString &title = {});
     ~DialogFileChooser() override;
 
 protected:
-    std::optional<Choice> ask(const QList<FileType> &types, const QString &folder) override;
+    std::optional<Choice> ask(const QList<FileType> &types, qsizetype type,
+                              const QString &folder) override;
 
 private:
     QWidget *m_window;
     QString m_objectName;
     QFileDialog::AcceptMode m_mode;
+    QString m_title;
 };
 
 } // namespace captiloom::window

@@ -28,20 +28,30 @@ public:
         qsizetype type = 0; // in the list shown
     };
 
+    // What a showing gives.
+    struct Answer
+    {
+        // The chosen file's full path, with its type's suffix; after a cancel
+        // the path chosen last time; empty when nothing was ever chosen.
+        QString path;
+        // The type chosen with it; none after a cancel.
+        std::optional<qsizetype> type;
+    };
+
     virtual ~FileChooser();
 
-    // Shows the chooser with its types, the first one selected, opened in
-    // `folder` when one is given, else at the last choice. Gives the chosen
-    // file's full path, with its type's suffix; after a cancel the path
-    // chosen last time; an empty text when nothing was ever chosen.
-    QString fileName(const QList<FileType> &types, const QString &folder = {});
+    // Shows the chooser with its types, `type` selected, opened in `folder`
+    // when one is given, else at the last choice.
+    Answer choose(const QList<FileType> &types, qsizetype type = 0, const QString &folder = {});
 
 protected:
     // Empty until a showing gave a name.
     const QString &lastFileName() const { return m_lastFileName; }
 
-    // One showing: the chosen full path and type, or nothing when the user cancels.
-    virtual std::optional<Choice> ask(const QList<FileType> &types, const QString &folder) = 0;
+    // One showing, `type` selected: the chosen full path and type, or
+    // nothing when the user cancels.
+    virtual std::optional<Choice> ask(const QList<FileType> &types, qsizetype type,
+                                      const QString &folder) = 0;
 
 private:
     QString m_lastFileName;

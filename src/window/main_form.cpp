@@ -3,6 +3,7 @@
 #include "application_title.h"
 #include "dialog_file_chooser.h"
 #include "fitted_label.h"
+#include "remembered_output_type.h"
 #include "window_services.h"
 
 #include "conversion_run.h"
@@ -116,6 +117,7 @@ MainForm::MainForm(QWidget *parent)
 MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
                    std::unique_ptr<FileChooser> outputChooser, QWidget *parent)
     : QWidget(parent)
+    , m_outputFormat(rememberedOutputFormat())
     , m_commonDialog1(std::move(sourceChooser))
     , m_commonDialog2(std::move(outputChooser))
 {
@@ -251,7 +253,7 @@ void MainForm::dropEvent(QDropEvent *event)
 
 void MainForm::command1Click()
 {
-    setSource(m_commonDialog1->fileName({ { u"Text Files(*.txt)"_s, u"*.txt"_s } }));
+    setSource(m_commonDialog1->choose({ { u"Text Files(*.txt)"_s, u"*.txt"_s } }).path);
 }
 
 void MainForm::setSource(const QString &name)
@@ -261,22 +263,30 @@ void MainForm::setSource(const QString &name)
     m_sourcePath = name;
     m_text1->setEnabled(true);
     m_text1->setText(m_sourcePath);
-    m_text2->setText(DeriveOutputPath(m_sourcePath));
+    m_text2->setText(DeriveOutputPath(m_sourcePath, m_outputFormat));
 }
 
 void MainForm::command2Click()
 {
     // Beside the script, where its derived name puts the subtitles too. A
-    // name chosen with the SRT type is an SRT file, whatever was typed.
+    // name chosen with the SRT type is an SRT file, whatever was typed; the
+    // type chosen is the one the chooser opens with next, and the one the
+    // next source's output is named for.
     const QFileInfo source(m_sourcePath);
-    const QString name = m_commonDialog2->fileName(
+    using Format = conversion::DocumentFormat;
+    const FileChooser::Answer answer = m_commonDialog2->choose(
         { { u"utf Files(*.utf)"_s, u"*.utf"_s },
           { u"SRT 字幕 UTF-8 (*.srt)"_s, u"*.srt"_s, u".srt"_s } },
+        m_outputFormat == Format::Srt ? 1 : 0,
         m_sourcePath.isEmpty() || !source.absoluteDir().exists() ? QString()
                                                                  : source.absolutePath());
-    if (name.isEmpty())
+    if (answer.type) {
+        m_outputFormat = *answer.type == 1 ? Format::Srt : Format::Utf;
+        rememberOutputFormat(m_outputFormat);
+    }
+    if (answer.path.isEmpty())
         return;
-    m_outputPath = name;
+    m_outputPath = answer.path;
     m_text2->setEnabled(true);
     m_text2->setText(m_outputPath);
 }
@@ -297,7 +307,7 @@ void MainForm::command4Click()
 void MainForm::text1Change()
 {
     m_sourcePath = m_text1->text();
-    m_text2->setText(DeriveOutputPath(m_sourcePath));
+    m_text2->setText(DeriveOutputPath(m_sourcePath, m_outputFormat));
 }
 
 void MainForm::text2Change()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "subtitle_document.h"
+
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -72,6 +74,9 @@ private:
 
     QString m_sourcePath;
     QString m_outputPath;
+    // What a derived output name ends in: the type last chosen in Command2's
+    // chooser, remembered from one start to the next.
+    conversion::DocumentFormat m_outputFormat;
 
     FittedLabel *m_label1;
     QLineEdit *m_text1;

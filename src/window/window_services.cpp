@@ -32,6 +32,14 @@ int barValue(float value)
 
 } // namespace
 
+void execBox(QMessageBox &box)
+{
+    box.setTextFormat(Qt::PlainText);
+    box.setAccessibleName(box.windowTitle());
+    box.setAccessibleDescription(box.text());
+    box.exec();
+}
+
 WindowServices::WindowServices(QWidget &window, QProgressBar &progressBar)
     : m_window(window)
     , m_progressBar(progressBar)
@@ -54,16 +62,13 @@ conversion::Services::Answer WindowServices::showBox(QMessageBox::Icon icon, con
     showProgressNow();
     QMessageBox box(icon, title.isEmpty() ? applicationTitle() : title, text, QMessageBox::NoButton,
                     &m_window);
-    box.setTextFormat(Qt::PlainText);
     if (buttons == Buttons::YesNo) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
     } else {
         box.setStandardButtons(QMessageBox::Ok);
     }
-    box.setAccessibleName(box.windowTitle());
-    box.setAccessibleDescription(text);
-    box.exec();
+    execBox(box);
 
     if (buttons == Buttons::Ok)
         return Answer::Ok;

@@ -10,6 +10,11 @@ class QWidget;
 
 namespace captiloom::window {
 
+// Shows `box`, modal, as the program shows every box: its text as written,
+// whatever markup a file name holds, read by a screen reader by its title
+// and its text.
+void execBox(QMessageBox &box);
+
 // The conversion run's services on top of the main window: message boxes
 // owned by the window, its progress bar, and ending the program.
 class WindowServices : public conversion::Services

@@ -63,7 +63,7 @@ private slots:
         QTest::addColumn<QStringList>("written"); // the outputs that hold `expected`
         QTest::addColumn<bool>("anywhere"); // false: a Unix system's reason, or a display
 
-        const QByteArray zh = "zh_CN.UTF-8", en = "C.UTF-8";
+        const QByteArray zh = "zh_CN.UTF-8", en = "C.UTF-8", gb = "zh_CN.GB18030";
         const QStringList batch { u"--convert"_s,        u"good(字幕).utf"_s, u"good.txt"_s,
                                   u"子 目录/片头.txt"_s, u"long.txt"_s,       u"missing.txt"_s,
                                   u"文件夹.txt"_s,       u"kept.txt"_s,       u"./good.txt"_s };
@@ -97,6 +97,30 @@ private slots:
         QTest::newRow("zh /?") << zh << QString() << QStringList { u"/?"_s, u"good.txt"_s } << 0 << helpZh << QString() << QStringList() << true;
         QTest::newRow("C -help") << en << QString() << QStringList { u"-help"_s } << 0 << helpEn << QString() << QStringList() << true;
         QTest::newRow("zh -version") << zh << QString() << QStringList { u"-version"_s } << 0 << u"captiloom " CAPTILOOM_VERSION "\n"_s << QString() << QStringList() << true;
+        // Splitting says 断行 where converting says 转换. A character only an SRT file holds still
+        // converts; a word too long for a line does not. (A pipe on Windows has no emoji.)
+        const QStringList splits { u"--split"_s, u"prose.txt"_s, u"good.txt"_s, u"kept.txt"_s, u"文件夹.txt"_s,
+                                   u"url.txt"_s, u"prose(断行).txt"_s, u"./good.txt"_s };
+        QTest::newRow("zh split batch") << zh << QString() << splits << 1 << QString() << u"prose.txt: 已断成 3 行字幕、0 处停顿，写入 %F/prose(断行).txt；但其中第1行的字符“😀”只有 .srt 字幕文件能保存：用 --convert --srt 转换可以保留它，转换成 .utf 前请删掉或换掉它\n"
+            u"good.txt: 每行都不超过23字，可以直接转换，无需断行；没有写出文件\nkept.txt: %F/kept(断行).txt 已存在，保持原样（加 --overwrite 可重新断行并覆盖它）\n文件夹.txt: 这是文件夹，不是文本文件\n"
+            u"url.txt: 已断成 1 行字幕、0 处停顿，写入 %F/url(断行).txt；但其中第1行是一个超过23字的词，无法断开，转换前请手工修改\nprose(断行).txt: 这是 prose.txt 的断行稿，不作为源文件断行\n"
+            u"./good.txt: 与 good.txt 是同一个文件，不再重复断行\n共 6 个文件：已断行 1 个，无需断行 1 个，断行稿已存在而跳过 1 个，未能断行 3 个\n"_s << QStringList() << false;
+        QTest::newRow("C split batch") << en << QString() << splits << 1 << QString() << u"prose.txt: split into 3 subtitle lines and 0 pauses, written to %F/prose(断行).txt; but its line 1 holds \"😀\", which only an .srt subtitle file can hold: --convert --srt keeps it; remove or replace it before converting to .utf\n"
+            u"good.txt: every line has at most 23 characters and converts as it is: nothing to split, nothing written\nkept.txt: %F/kept(断行).txt exists and is left as it is (--overwrite splits again and replaces it)\n文件夹.txt: this is a folder, not a text file\n"
+            u"url.txt: split into 1 subtitle lines and 0 pauses, written to %F/url(断行).txt; but its line 1 is a single word of more than 23 characters that cannot be broken: edit it by hand before converting\nprose(断行).txt: this is the script of prose.txt, not split as a source\n"
+            u"./good.txt: the same file as good.txt, not split twice\nsplit 1 of 6, 1 needed no splitting, skipped 1 whose script exists, not split 3\n"_s << QStringList() << true;
+        QTest::newRow("C split, only SRT holds it") << en << QString() << QStringList { u"--split"_s, u"prose.txt"_s } << 0 << QString() << u"prose.txt: split into 3 subtitle lines and 0 pauses, written to %F/prose(断行).txt; but its line 1 holds \"😀\", which only an .srt subtitle file can hold: --convert --srt keeps it; remove or replace it before converting to .utf\n"_s << QStringList() << false;
+        // A terminal in the legacy GB18030 locale reads its own encoding.
+        QTest::newRow("GB18030 --help") << gb << QString() << QStringList { u"--help"_s } << 0 << helpZh << QString() << QStringList() << false;
+        QTest::newRow("GB18030 missing") << gb << QString() << QStringList { u"--convert"_s, u"missing.txt"_s } << 1 << QString() << u"missing.txt: 没找到源文件\n"_s << QStringList() << false;
+        QTest::newRow("zh kept alone") << zh << QString() << QStringList { u"--convert"_s, u"kept.txt"_s } << 1 << QString() << u"kept.txt: 目标文件已存在，要覆盖吗？！ 否：%F/kept(字幕).utf 保持原样（加 --overwrite 可覆盖）\n"_s << QStringList() << true;
+        QTest::newRow("C --split --srt") << en << QString() << QStringList { u"--split"_s, u"--srt"_s, u"prose.txt"_s } << 2 << QString() << u"captiloom: --srt does not go with --split: split, review, then convert\n"_s + usageEn + hintEn << QStringList() << true;
+        QTest::newRow("C undecodable to SRT") << en << QString() << QStringList { u"--convert"_s, u"--srt"_s, u"bad.txt"_s } << 1 << QString() << u"bad.txt: line 4 holds bytes that form no character, which an SRT file cannot take; change it, then try again\n"_s << QStringList() << true;
+        // --split --open splits first, then starts the window (here on a display that cannot be
+        // reached); given no file, it asks in the window.
+        QTest::newRow("C split, a display named") << en << QString() << QStringList { u"--split"_s, u"--open"_s, u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: every line has at most 23 characters and converts as it is: nothing to split, nothing written\n"_s + noDisplayEn << QStringList() << false;
+        QTest::newRow("C launcher, a display named") << en << QString() << QStringList { u"--split"_s, u"--open"_s, u"-display"_s, u":99"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
+        QTest::newRow("zh launcher, no desktop") << zh << QString() << QStringList { u"--split"_s, u"--open"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("zh no desktop") << zh << QString() << QStringList { u"good.txt"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("C -display") << en << QString() << QStringList { u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
         // clang-format on
@@ -114,7 +138,12 @@ private slots:
             QVERIFY(writeFile(name, goodSource));
         QVERIFY(writeFile(u"long.txt"_s, "ab\r\n" + QString(24, u'长').toUtf8()));
         QVERIFY(writeFile(u"emoji.txt"_s, u"表情😀"_s.toUtf8()));
-        QVERIFY(writeFile(u"kept(字幕).utf"_s, oldOutput));
+        QVERIFY(writeFile(u"kept(字幕).utf"_s, oldOutput)
+                && writeFile(u"kept(断行).txt"_s, oldOutput));
+        QVERIFY(writeFile(u"prose.txt"_s,
+                          u"第一句话在这里😀。第二句话也在这里。第三句话还在这里。"_s.toUtf8()));
+        QVERIFY(writeFile(u"url.txt"_s, "https://example.com/a/very/long/path/name"));
+        QVERIFY(writeFile(u"bad.txt"_s, goodSource + "\x81\x20"));
         QFETCH(bool, anywhere);
 #ifdef Q_OS_WIN
         // The language is Windows' own, and so are the reasons; nor can a mode take reading away.
@@ -153,8 +182,9 @@ private slots:
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QTEST(process.exitCode(), "status");
         // Windows ends a line with CR LF and names paths with backslashes.
-        const auto text = [](const QByteArray &bytes) {
-            QString text = QString::fromLocal8Bit(bytes);
+        const auto text = [&locale](const QByteArray &bytes) {
+            QString text = locale.endsWith(".GB18030") ? QStringDecoder("GB18030").decode(bytes)
+                                                       : QString::fromLocal8Bit(bytes);
             return QDir::fromNativeSeparators(text.remove(u'\r'));
         };
         QTEST(text(process.readAllStandardOutput()), "output");

@@ -115,13 +115,13 @@ private slots:
         QTest::newRow("GBK") << gbkProse << split << 0 << written << gbk(lines) << QString();
         QTest::newRow("UTF-8, LF") << prose.toUtf8().replace('\r', "") << split << 0 << written << bom + lines.toUtf8().replace('\r', "") << QString();
         QTest::newRow("UTF-16") << marked(QStringConverter::Utf16BE, prose) << split << 0 << written << marked(QStringConverter::Utf16BE, lines) << QString();
-        QTest::newRow("emoji") << QString(prose).replace(u"世界"_s, u"😀"_s).toUtf8() << split << 1 << u"第1行含有字幕文件无法保存的字符“😀”"_s << bom + QString(lines).replace(u"世界"_s, u"😀"_s).toUtf8() << QString();
+        QTest::newRow("emoji") << QString(prose).replace(u"世界"_s, u"😀"_s).toUtf8() << split << 0 << u"第1行的字符“😀”只有 .srt 字幕文件能保存"_s << bom + QString(lines).replace(u"世界"_s, u"😀"_s).toUtf8() << QString();
         // A line of 23 characters converts as it is; one of 24 is a paragraph, and each
         // paragraph, even on the next line, is set apart by a pause.
         QTest::newRow("23: a script already") << gbk(u"你好\r\n这是一段一共有二十三个字的文字用来测试断行了吧"_s) << split << 0 << u"片头.txt: 每行都不超过23字"_s << QByteArray() << QString();
         QTest::newRow("24: split") << gbk(u"你好\r\n这是一段一共有二十四个字的文字用来测试自动断行吧"_s) << split << 0 << u"片头.txt: 已断成 3 行字幕、1 处停顿"_s << gbk(u"你好\r\n\r\n这是一段一共有二十四个字的文字\r\n用来测试自动断行吧\r\n"_s) << QString();
         QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE, prose) << split << 0 << written << marked(QStringConverter::Utf16LE, lines) << QString();
-        QTest::newRow("two remarks") << u"请访问https://example.com/a/very/long/path/name获取。\r\n你好，😀世界。"_s.toUtf8() << split << 1 << u"；但其中第2行是一个超过23字的词，无法断开，转换前请手工修改；另外第5行含有字幕文件无法保存的字符“😀”"_s << bom + u"请访问\r\nhttps://example.com/a/very/long/path/name\r\n获取\r\n\r\n你好 😀世界\r\n"_s.toUtf8() << QString();
+        QTest::newRow("two remarks") << u"请访问https://example.com/a/very/long/path/name获取。\r\n你好，😀世界。"_s.toUtf8() << split << 1 << u"；但其中第2行是一个超过23字的词，无法断开，转换前请手工修改；另外第5行的字符“😀”只有 .srt 字幕文件能保存"_s << bom + u"请访问\r\nhttps://example.com/a/very/long/path/name\r\n获取\r\n\r\n你好 😀世界\r\n"_s.toUtf8() << QString();
         QTest::newRow("script kept") << gbkProse << split << 1 << u"片头(断行).txt 已存在"_s << old << QString();
         QTest::newRow("script replaced") << gbkProse << replace << 0 << written << gbk(lines) << QString();
         QTest::newRow("undecodable") << gbkProse + "\x81\x20" << split << 1 << u"片头.txt: 第4行含有无法识别的字节"_s << QByteArray() << QString();

@@ -3,7 +3,9 @@
 #include "application_setup.h"
 #include "file_chooser.h"
 #include "main_form.h"
+#include "remembered_output_type.h"
 #include "test_support.h"
+#include "window_opening.h"
 #include "window_services.h"
 
 #include <QAccessible>
@@ -15,6 +17,7 @@
 #include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QStyle>
 #include <QStyleOption>
 #include <QtTest>
@@ -22,17 +25,21 @@
 using namespace captiloom::window;
 using captiloom::conversion::Services;
 
-// Answers with a prepared name and type (no name: a cancel); notes its folder.
+// Answers with a prepared name and type (no name: a cancel); notes its folder and
+// the type it opened with.
 class FakeFileChooser : public FileChooser
 {
 public:
     QString answer, openedIn;
     qsizetype type = 0;
+    QStringList openedWith;
 
 protected:
-    std::optional<Choice> ask(const QList<FileType> &, const QString &folder) override
+    std::optional<Choice> ask(const QList<FileType> &, qsizetype selected,
+                              const QString &folder) override
     {
         openedIn = folder;
+        openedWith << QString::number(selected);
         return answer.isEmpty() ? std::nullopt : std::optional(Choice { answer, type });
     }
 };
@@ -85,9 +92,14 @@ static QStringList whileBoxes(const std::function<void()> &act, Qt::Key key = Qt
         // The label's name is its text as drawn: markup taken as such is gone.
         const QString shown = said(box->findChild<QLabel *>(u"qt_msgbox_label"_s));
         const char *icon = QMetaEnum::fromType<QMessageBox::Icon>().valueToKey(box->icon());
-        seen << QStringList { box->windowTitle(), shown, QString::fromLatin1(icon),
-                              names(box->standardButtons().toInt()),
-                              names(box->standardButton(box->defaultButton())) }
+        QStringList described { box->windowTitle(), shown, QString::fromLatin1(icon),
+                                names(box->standardButtons().toInt()) };
+        for (QAbstractButton *button : box->buttons()) // buttons of its own, by their texts
+            if (!box->standardButton(button))
+                described << button->text();
+        const QMessageBox::StandardButton byDefault = box->standardButton(box->defaultButton());
+        seen << (described << (box->defaultButton() && !byDefault ? box->defaultButton()->text()
+                                                                  : names(byDefault)))
                     .join(u'|');
         if (said(box) != box->windowTitle() || said(box, QAccessible::Description) != shown)
             seen.last() += u", read as "_s + said(box) + u'|' + said(box, QAccessible::Description);
@@ -104,7 +116,18 @@ class TestWindow : public QObject
 {
     Q_OBJECT
 
+    std::optional<QTemporaryDir> m_settings;
+
 private slots:
+    // Every test starts as a user with no settings, in a file of its own, never the
+    // registry or the user's own settings.
+    void initTestCase() { QSettings::setDefaultFormat(QSettings::IniFormat); }
+    void init()
+    {
+        m_settings.emplace();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings->path());
+    }
+
     // "1:<name>", "2:<name>": a browse button whose chooser answers <name>
     // (empty: cancels), "s:<name>" the output's with the SRT type; "t1:", "t2:": a box's text
     // typed; "a:" a source on the command line; "u:" local files (or addresses) dropped, '+'
@@ -203,6 +226,73 @@ private slots:
             opened << window.chooser2->openedIn;
         }
         QCOMPARE(opened, (QStringList { {}, folder.filePath(u"子目录"_s), {} }));
+    }
+
+    // The type chosen in the output chooser names the next source's output and is the one the
+    // chooser opens with, from one start to the next; a cancel chooses nothing. Steps: "s:",
+    // "2:" an output chosen with the SRT or the utf type (empty: cancelled), "1:" a source
+    // chosen, "t1:" typed, "a:" on the command line, "r" a new start, "w:" a value stored by
+    // hand before the first start.
+    void outputTypeIsRemembered_data()
+    {
+        QTest::addColumn<QString>("steps");
+        // Text2 ("~": the folder)|the type each showing of Command2 opened with|what is stored
+        QTest::addColumn<QString>("result");
+        // clang-format off
+        QTest::newRow("no settings") << u"1:/a.txt|2:"_s << u"/a(字幕).utf|0|"_s;
+        QTest::newRow("SRT, next source") << u"1:/a.txt|s:/成品|1:/b.txt"_s << u"/b(字幕).srt|0|srt"_s;
+        QTest::newRow("SRT, next start") << u"s:/成品|r|1:/a.txt|2:"_s << u"/a(字幕).srt|0,1|srt"_s;
+        QTest::newRow("utf chosen again") << u"s:/成品|2:/成品.utf|r|1:/a.txt|2:"_s << u"/a(字幕).utf|0,1,0|utf"_s;
+        QTest::newRow("cancelled") << u"s:/成品|2:|1:/a.txt"_s << u"/a(字幕).srt|0,1|srt"_s;
+        QTest::newRow("cancelled after a start") << u"s:/成品|r|2:|1:/a.txt"_s << u"/a(字幕).srt|0,1|srt"_s;
+        QTest::newRow("every .txt") << u"s:/成品|1:/a.txt/b.TXT.txt.txt"_s << u"/a(字幕).srt/b.TXT(字幕).srt(字幕).srt|0|srt"_s;
+        QTest::newRow("typed source") << u"s:/成品|1:/a.txt|t1:/c.txt"_s << u"/c(字幕).srt|0|srt"_s;
+        QTest::newRow("command line") << u"s:/成品|r|a:片头 1.txt"_s << u"~片头 1(字幕).srt|0|srt"_s;
+        // A name typed without extension under the utf type stays as typed.
+        QTest::newRow("utf type, no extension") << u"s:/成品|1:/a.txt|2:/成品"_s << u"/成品|0,1|utf"_s;
+        QTest::newRow("stored in capitals") << u"w:SRT|1:/a.txt|2:"_s << u"/a(字幕).srt|1|SRT"_s;
+        QTest::newRow("stored otherwise") << u"w:srt2|1:/a.txt|2:"_s << u"/a(字幕).utf|0|srt2"_s;
+        // clang-format on
+    }
+    void outputTypeIsRemembered()
+    {
+        QFETCH(QString, steps);
+        TemporaryFolder folder;
+        // Where the guide tells the user the setting is kept.
+        QSettings stored(QSettings::IniFormat, QSettings::UserScope, u"Captiloom"_s,
+                         u"captiloom"_s);
+        std::optional<Window> window;
+        QStringList openedWith;
+        for (const QString &step : steps.split(u'|')) {
+            const QString value = step.section(u':', 1);
+            if (step.startsWith(u'w')) {
+                stored.setValue(u"OutputType"_s, value);
+                stored.sync();
+                continue;
+            }
+            if (!window || step == u"r") {
+                if (window)
+                    openedWith << window->chooser2->openedWith;
+                window.emplace();
+            }
+            if (step.startsWith(u"t1"))
+                window->box(u'1')->setText(value);
+            else if (step.startsWith(u'a'))
+                window->form.takeSource(value);
+            else if (step != u"r") {
+                (step.startsWith(u'1') ? window->chooser1 : window->chooser2)->answer = value;
+                window->chooser2->type = step.startsWith(u's');
+                window->click(step.startsWith(u'1') ? u"Command1"_s : u"Command2"_s);
+            }
+        }
+        openedWith << window->chooser2->openedWith;
+        stored.sync();
+        const QString output = window->box(u'2')->text().replace(
+            QDir::toNativeSeparators(folder.path() + u'/'), u"~"_s);
+        QTEST(
+            QStringList({ output, openedWith.join(u','), stored.value(u"OutputType"_s).toString() })
+                .join(u'|'),
+            "result");
     }
 
     // What the window shows before anything is done: every text exactly, leading spaces
@@ -361,6 +451,84 @@ private slots:
             QCOMPARE(readFile(u"脚本(字幕).utf"_s), document);
     }
 
+    // The window a command line opens: under --split --open the prose split, named or asked
+    // for (cancelled: the window stays empty), the script chosen and told of in a box over the
+    // window that hands it to the system's editor (Return) or closes (Esc).
+    void opening_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("prose"); // answered in the chooser that asks for it
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("seen"); // the chooser (title|types), the boxes (whileBoxes)
+        QTest::addColumn<QString>("state"); // SourcePath, what the editor was handed, the status
+        // clang-format off
+        const QString box = u"CaptiloomV3.5|"_s, chooser = u"选择要自动断行的文字|Text Files(*.txt)\n"_s;
+        const QString written = box + u"已把“片头.txt”断成 3 行字幕、0 处停顿，写成断行稿“片头(断行).txt”，放在原文旁边；窗口里选好的源文件就是它。\n\n"
+            u"转换之前，请先打开断行稿读一遍：每行是否断在自然的停顿处，人名、术语等词语有没有被拆开。需要时在编辑器里修改并保存，再按“生\u00A0成\u00A0字\u00A0幕”。\n\n"
+            u"注意：断行稿第1行的字符“😀”只有 .srt 字幕文件能保存：输出文件选择“SRT 字幕 UTF-8”类型就能保留它；要转换成 .utf，请先删掉或换掉它。|NoIcon|Close|打开断行稿|打开断行稿"_s;
+        const QStringList split { u"--split"_s, u"--open"_s, u"片头.txt"_s }, launcher = split.mid(0, 2);
+        const int open = Qt::Key_Return, close = Qt::Key_Escape;
+        QTest::newRow("a file") << QStringList { u"片头.txt"_s } << QString() << open << QString() << u"片头.txt||0"_s;
+        QTest::newRow("split, opened") << split << QString() << open << written << u"片头(断行).txt|片头(断行).txt|0"_s;
+        QTest::newRow("split, opener failed") << split << QString() << open << written + u'\n' + box + u"没能用系统的文本编辑器打开断行稿“片头(断行).txt”，请自己用文本编辑器打开它。|NoIcon|Ok|NoButton"_s << u"片头(断行).txt|片头(断行).txt|0"_s;
+        QTest::newRow("script kept") << split << QString() << open << box + u"已有断行稿“片头(断行).txt”，没有重新断行，窗口里选好的就是它。要按原文重新断行，请先删除这份断行稿或给它改名。|NoIcon|Ok|NoButton"_s << u"片头(断行).txt||1"_s;
+        QTest::newRow("launcher, closed") << launcher << u"片头.txt"_s << close << chooser + written << u"片头(断行).txt||0"_s;
+        QTest::newRow("launcher, cancelled") << launcher << QString() << close << chooser.chopped(1) << u"||0"_s;
+        // clang-format on
+    }
+    void opening()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, prose);
+        TemporaryFolder folder;
+        QVERIFY(writeFile(u"片头.txt"_s,
+                          u"第一句话在这里😀。第二句话也在这里。第三句话还在这里。"_s.toUtf8()));
+        if (QTest::currentDataTag() == QByteArrayView("script kept"))
+            QVERIFY(writeFile(u"片头(断行).txt"_s, "old"));
+        const auto commandLine =
+            captiloom::console::parseCommandLine(QStringList { u"captiloom"_s } + arguments);
+        Window window;
+        WindowOpening opening(window.form, commandLine, std::nullopt);
+        QString opened;
+        opening.setOpener([&opened](const QUrl &url) {
+            opened = QFileInfo(url.toLocalFile()).fileName();
+            return QTest::currentDataTag() != QByteArrayView("split, opener failed");
+        });
+        QStringList asked; // the prose chooser, answered as the row says
+        QTimer chooser;
+        connect(&chooser, &QTimer::timeout, [&] {
+            if (auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget())) {
+                asked << dialog->windowTitle() + u'|' + dialog->nameFilters().join(u';');
+                dialog->findChild<QLineEdit *>(u"fileNameEdit"_s)->setText(folder.filePath(prose));
+                prose.isEmpty() ? dialog->reject() : static_cast<QDialog *>(dialog)->accept();
+            }
+        });
+        chooser.start(10);
+        QFETCH(QString, seen);
+        QFETCH(int, key);
+        qsizetype shown = 0;
+        const QStringList boxes = whileBoxes(
+            [&] {
+                window.form.show();
+                // Each box is shown and closed before this looks again.
+                QVERIFY(QTest::qWaitFor([&] {
+                    return asked.size() + shown
+                        == seen.count(u"CaptiloomV3.5|") + seen.count(u"选择要自动断行的文字|");
+                }));
+            },
+            Qt::Key(key),
+            [&](QMessageBox *box) {
+                ++shown;
+                if (!window.form.frameGeometry().contains(box->geometry().center()))
+                    asked << u"a box not over the window"_s;
+            });
+        QCOMPARE((asked + boxes).join(u'\n'), seen);
+        QTEST(QStringList({ QFileInfo(window.form.SourcePath()).fileName(), opened,
+                            QString::number(opening.status()) })
+                  .join(u'|'),
+              "state");
+    }
+
     // An open dialog for the source, a save dialog for the output (an open one refuses a new
     // file); neither asks before replacing, since the run does, nor adds an extension. Each
     // offers its last choice again, in its folder, which a cancel gives back.
@@ -370,12 +538,15 @@ private slots:
         QTest::addColumn<QString>("typed"); // a file that does not exist yet
         QTest::addColumn<int>("type"); // chosen in the list of types; SRT adds ".srt"
         QTest::addColumn<QString>("seen"); // filters|accept mode|asks nothing|suffix
-        QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << 0 << u"Text Files(*.txt)|0|1|"_s;
+        QTest::addColumn<QString>("filterAfter"); // the type selected at the next showing
+        const QString utf = u"utf Files(*.utf)"_s, srt = u"SRT 字幕 UTF-8 (*.srt)"_s;
+        QTest::newRow("source") << u"1"_s << u"新 片头.txt"_s << 0 << u"Text Files(*.txt)|0|1|"_s
+                                << u"Text Files(*.txt)"_s;
         // Windows' save dialog would add ".utf" to the name.
-        const QString output = u"utf Files(*.utf);SRT 字幕 UTF-8 (*.srt)|%1|1|"_s.arg(
-            QSysInfo::productType() == u"windows" ? 0 : 1);
-        QTest::newRow("output") << u"2"_s << u"新 片头"_s << 0 << output;
-        QTest::newRow("output, SRT") << u"2"_s << u"新 片头"_s << 1 << output;
+        const QString output =
+            u"%1;%2|%3|1|"_s.arg(utf, srt).arg(QSysInfo::productType() == u"windows" ? 0 : 1);
+        QTest::newRow("output") << u"2"_s << u"新 片头"_s << 0 << output << utf;
+        QTest::newRow("output, SRT") << u"2"_s << u"新 片头"_s << 1 << output << srt;
     }
     void fileDialogs()
     {
@@ -411,11 +582,15 @@ private slots:
         const QString chosen = QDir::toNativeSeparators(dir.filePath(typed));
         QCOMPARE(pathBox->text(), chosen);
 
+        // Opened again on the type chosen, and on it again after a new start.
         pathBox->setText(u"别的"_s);
+        QString filter;
         whenShown([&](QFileDialog *dialog) {
             seen = dialog->selectedFiles().join(u';') + u'|' + dialog->directory().path();
+            filter = dialog->selectedNameFilter();
         });
         QCOMPARE(seen, QDir::fromNativeSeparators(chosen) + u'|' + QDir(dir.path()).path());
+        QTEST(filter, "filterAfter");
         QCOMPARE(pathBox->text(), chosen);
     }
 
