@@ -497,6 +497,9 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
     if (!preposition && first != Adverb && first != Auxiliary && first != Verb)
         return false;
     bool predicate = !preposition; // past a preposition's object
+    // A 的 between a preposition and its first noun closes a modifier of that
+    // noun (通过相应的图形配置工具), inside the preposition's phrase.
+    bool objectAhead = preposition;
     for (qsizetype next = at + 1; next < last && pieces[next].before <= Gap::Space; ++next) {
         const Piece &piece = pieces[next];
         const WordRole previous = pieces[next - 1].role;
@@ -514,6 +517,8 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
                 if (end == last || pieces[end].before > Gap::Space)
                     return false;
             }
+            if (objectAhead && !preposition)
+                return false;
             if (predicate)
                 return true;
             // The preposition's object may hold a 的 of its own, and end in a
@@ -533,6 +538,7 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
                    || piece.role == Determiner || piece.role == Time || piece.latin) {
             if (predicate)
                 return false;
+            objectAhead = false;
         } else if (piece.role == Adjective && (previous == Verb || previous == Auxiliary)) {
             return false; // the verb's object starts (需要 | 适当的过程)
         } else if (piece.role == Verb && previous == Verb) {
@@ -541,6 +547,7 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
             predicate = true;
         } else if (piece.role == Preposition) {
             predicate = false; // a phrase of its own, object and all
+            objectAhead = !isWord(piece, u"被"); // which may have none (被用于)
         }
     }
     return false;
