@@ -179,6 +179,15 @@ struct Piece
     qsizetype letters = 0; // its characters but for the marks
 };
 
+bool nounLike(WordRole role)
+{
+    return role == WordRole::Noun || role == WordRole::VerbalNoun;
+}
+
+// The measure words a numeral of the dictionary may end with (一个, 一些,
+// 两台).
+constexpr QStringView measureWords = u"个些种份条项台张位次名件套款本篇部家类段句";
+
 // Whether a piece is the word `word`, without measuring the word each time.
 template<qsizetype size> bool isWord(const Piece &piece, const char16_t (&word)[size])
 {
@@ -279,13 +288,28 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
     }
     // The dictionary gives a word the part of speech it has most often; a
     // verb right after a 的, a determiner or a measure word is a noun there
-    // (他的行为, 这种缺陷).
-    for (qsizetype at = 1; at < pieces.size(); ++at) {
-        const Piece &before = pieces[at - 1];
-        if (pieces[at].role == WordRole::Verb && pieces[at].before == Gap::Word
-            && (isWord(before, u"的") || before.role == WordRole::Determiner
-                || before.role == WordRole::Measure))
-            pieces[at].role = WordRole::VerbalNoun;
+    // (他的行为, 这种缺陷, 一个发布标签), and so is one right before 是, its
+    // subject (电子邮件配置是).
+    const auto counts = [](const Piece &piece) {
+        return (piece.role == WordRole::Numeral && !piece.latin && piece.letters >= 2
+                && measureWords.contains(piece.text.back()));
+    };
+    for (qsizetype at = 0; at < pieces.size(); ++at) {
+        Piece &piece = pieces[at];
+        if (piece.role != WordRole::Verb || piece.before != Gap::Word)
+            continue;
+        // After a numeral, only a verb that a noun follows is one with it
+        // (一些用于生成, 一个来打印).
+        const bool nounAfter = piece.letters >= 2 && at + 1 < pieces.size()
+            && pieces[at + 1].before == Gap::Word && nounLike(pieces[at + 1].role);
+        const bool afterModifier = at > 0
+            && (isWord(pieces[at - 1], u"的") || pieces[at - 1].role == WordRole::Determiner
+                || pieces[at - 1].role == WordRole::Measure
+                || (counts(pieces[at - 1]) && nounAfter));
+        const bool subject = piece.letters >= 2 && at + 1 < pieces.size()
+            && pieces[at + 1].before == Gap::Word && isWord(pieces[at + 1], u"是");
+        if (afterModifier || subject)
+            piece.role = WordRole::VerbalNoun;
     }
     return pieces;
 }
@@ -336,11 +360,6 @@ QString closing(const QString &open)
 // How many words back the phrase a cut may fall in is looked for: a phrase
 // longer than that is no longer one a reader holds together.
 constexpr qsizetype lookBack = 10;
-
-bool nounLike(WordRole role)
-{
-    return role == WordRole::Noun || role == WordRole::VerbalNoun;
-}
 
 // Whether a word starts what is said of a subject, or a phrase of its own.
 bool startsPredicate(WordRole role)
@@ -662,9 +681,10 @@ qint64 afterModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
     for (qsizetype back = at - 2; back >= std::max<qsizetype>(0, at - lookBack); --back) {
         const Piece &piece = pieces[back];
         verbs += piece.role == Verb;
+        // A modifier never reaches back across the copula (是成功的 | 系统管理).
         if (piece.role == Determiner || piece.role == Numeral || piece.role == Conjunction
             || piece.role == Coordinator || piece.role == Structural || piece.role == Preposition
-            || verbs > 1)
+            || verbs > 1 || isWord(piece, u"是"))
             break;
         letters += piece.letters;
         if (piece.before > Gap::Space)
