@@ -188,6 +188,10 @@ bool nounLike(WordRole role)
 // 两台).
 constexpr QStringView measureWords = u"个些种份条项台张位次名件套款本篇部家类段句";
 
+// The units that make a numeral of the dictionary a time.
+constexpr QStringView timeUnits[] = { u"年代", u"世纪", u"年",   u"月",  u"日",
+                                      u"天",   u"小时", u"分钟", u"秒钟" };
+
 // Whether a piece is the word `word`, without measuring the word each time.
 template<qsizetype size> bool isWord(const Piece &piece, const char16_t (&word)[size])
 {
@@ -296,6 +300,12 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
     };
     for (qsizetype at = 0; at < pieces.size(); ++at) {
         Piece &piece = pieces[at];
+        // A number of years or days is a time (七十年代, 三天), not a count
+        // of what follows.
+        if (piece.role == WordRole::Numeral && !piece.latin
+            && std::any_of(std::begin(timeUnits), std::end(timeUnits),
+                           [&](QStringView unit) { return piece.text.endsWith(unit); }))
+            piece.role = WordRole::Time;
         if (piece.role != WordRole::Verb || piece.before != Gap::Word)
             continue;
         // After a numeral, only a verb that a noun follows is one with it
@@ -466,6 +476,9 @@ qint64 closeness(const Piece &first, const Piece &second)
     case Time:
         if (after == Time || after == Numeral)
             return 150;
+        // 七十年代 | 从…, 每天 | 都…: a time phrase ends where the predicate starts.
+        if (startsPredicate)
+            return 20;
         return nounLike(after) || after == Pronoun ? 40 : 120;
     case Localiser:
         return 20;
