@@ -321,6 +321,26 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
         if (afterModifier || subject)
             piece.role = WordRole::VerbalNoun;
     }
+    // The object of 把 or 将 comes before its verb; a noun right before the
+    // verb's complement, with no verb before it, is that verb (把订单记录备份到).
+    for (qsizetype at = 0; at + 2 < pieces.size(); ++at) {
+        if (!isWord(pieces[at], u"把") && !isWord(pieces[at], u"将"))
+            continue;
+        bool verb = false; // but for one of a modifier that a 的 closes
+        for (qsizetype next = at + 1; next + 1 < pieces.size(); ++next) {
+            Piece &piece = pieces[next];
+            const Piece &after = pieces[next + 1];
+            if (piece.before > Gap::Space || piece.role == WordRole::Preposition)
+                break;
+            verb = (verb || piece.role == WordRole::Verb || piece.role == WordRole::Auxiliary)
+                && !isWord(piece, u"的");
+            if (!verb && nounLike(piece.role) && piece.letters >= 2 && after.before == Gap::Word
+                && after.letters == 1 && QStringView(u"到在成给进").contains(after.text.front())) {
+                piece.role = WordRole::Verb;
+                break;
+            }
+        }
+    }
     return pieces;
 }
 
@@ -571,8 +591,9 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
             if (predicate)
                 return false;
             objectAhead = false;
-        } else if (piece.role == Adjective && (previous == Verb || previous == Auxiliary)) {
-            return false; // the verb's object starts (需要 | 适当的过程)
+        } else if (piece.role == Adjective
+                   && (previous == Verb || previous == Auxiliary || previous == Aspect)) {
+            return false; // the verb's object starts (需要 | 适当的过程, 面临着严重的)
         } else if (piece.role == Verb && previous == Verb) {
             return false; // so does a second verb's (排队购买刚出炉的面包)
         } else if (piece.role == Verb || piece.role == Auxiliary) {
