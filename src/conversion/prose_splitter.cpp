@@ -120,7 +120,11 @@ Kind Paragraph::kindOf(qsizetype at) const
             ? Kind::Text
             : Kind::Sentence;
     case u',':
-        return betweenRunLetters(at) && m_text[at - 1].isDigit() ? Kind::Text : Kind::Clause;
+        // 1,000 and =VLOOKUP(A2,E:F,2,0), but a list of names (CP/M,OpenVMS)
+        // may be broken.
+        return betweenRunLetters(at) && (m_text[at - 1].isDigit() || m_text[at + 1].isDigit())
+            ? Kind::Text
+            : Kind::Clause;
     case u':':
         return betweenRunLetters(at) || (at > 0 && isRunLetter(m_text[at - 1]) && next() == u'/')
             ? Kind::Text
@@ -144,9 +148,13 @@ Kind Paragraph::kindOf(qsizetype at) const
     case u'，':
     case u'；':
     case u';':
-    case u'：':
     case u'—':
     case u'–':
+        // A range: F1—F6, 2010–2020.
+        if (betweenRunLetters(at))
+            return Kind::Text;
+        return Kind::Clause;
+    case u'：':
     case u'―':
         return Kind::Clause;
     case u'(':
@@ -311,7 +319,9 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
         // After a numeral, only a verb that a noun follows is one with it
         // (一些用于生成, 一个来打印).
         const bool nounAfter = piece.letters >= 2 && at + 1 < pieces.size()
-            && pieces[at + 1].before == Gap::Word && nounLike(pieces[at + 1].role);
+            && pieces[at + 1].before == Gap::Word && nounLike(pieces[at + 1].role)
+            && !pieces[at + 1].latin; // 一个名为 Debian
+
         const bool afterModifier = at > 0
             && (isWord(pieces[at - 1], u"的") || pieces[at - 1].role == WordRole::Determiner
                 || pieces[at - 1].role == WordRole::Measure
@@ -807,6 +817,12 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
                 break;
         }
     }
+    // A localiser right after a preposition closes no phrase: it begins a
+    // word the dictionary does not hold (在上 | 电事件后).
+    if (before.role == WordRole::Localiser && before.letters == 1 && before.before == Gap::Word
+        && after.before == Gap::Word && !after.latin && at > 1
+        && pieces[at - 2].role == WordRole::Preposition)
+        price += 600;
     // A cut as bad as that is a last resort, whatever else is said of it.
     if (price > 0)
         return price + (open.isEmpty() ? 0 : 40);
