@@ -784,6 +784,27 @@ qsizetype asideLength(const QList<Piece> &pieces, qsizetype at)
     return 0;
 }
 
+// Whether pieces[at] is the 这样 that closes a comparison 像 or 如 opened
+// (像“/tmp”这样, 如“hacking”这般): it leans on what is compared.
+bool closesComparison(const QList<Piece> &pieces, qsizetype at)
+{
+    constexpr QStringView closing[] = { u"这样", u"这般", u"那样", u"那般", u"一样", u"一般" };
+    constexpr QStringView opening[] = { u"像", u"如", u"好像", u"就像", u"如同", u"类似" };
+    const auto among = [](const auto &words, const Piece &piece) {
+        return std::find(std::begin(words), std::end(words), piece.text) != std::end(words);
+    };
+    if (!among(closing, pieces[at]))
+        return false;
+    for (qsizetype back = at - 1; back >= std::max<qsizetype>(0, at - lookBack); --back) {
+        const Piece &piece = pieces[back];
+        if (among(opening, piece))
+            return true;
+        if (piece.before > Gap::Space)
+            return false;
+    }
+    return false;
+}
+
 // What a line ending before pieces[at], inside a clause, costs; `open` the
 // marks still open there, `last` the end of the sentence.
 qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStringView open)
@@ -822,6 +843,8 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
     if (before.role == WordRole::Localiser && before.letters == 1 && before.before == Gap::Word
         && after.before == Gap::Word && !after.latin && at > 1
         && pieces[at - 2].role == WordRole::Preposition)
+        price += 600;
+    if (closesComparison(pieces, at))
         price += 600;
     // A cut as bad as that is a last resort, whatever else is said of it.
     if (price > 0)
