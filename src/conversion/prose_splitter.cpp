@@ -314,6 +314,16 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
             && std::any_of(std::begin(timeUnits), std::end(timeUnits),
                            [&](QStringView unit) { return piece.text.endsWith(unit); }))
             piece.role = WordRole::Time;
+        // An adverb of two characters right before a noun describes that
+        // noun (原来软件的名称).
+        if (piece.role == WordRole::Adverb && piece.letters >= 2 && at + 1 < pieces.size()
+            && pieces[at + 1].before == Gap::Word && pieces[at + 1].role == WordRole::Noun
+            && !pieces[at + 1].latin)
+            piece.role = WordRole::Attribute;
+        // 社群的需要: after a 的, an auxiliary is a noun.
+        if (piece.role == WordRole::Auxiliary && piece.before == Gap::Word && at > 0
+            && isWord(pieces[at - 1], u"的"))
+            piece.role = WordRole::VerbalNoun;
         if (piece.role != WordRole::Verb || piece.before != Gap::Word)
             continue;
         // After a numeral, only a verb that a noun follows is one with it
@@ -527,9 +537,9 @@ qint64 closeness(const Piece &first, const Piece &second)
 
 // Words that, right after a verb, complete it (飞到, 工作在, 走向, 变成)
 // rather than start a phrase of their own; the second kind only after a verb
-// of one character (拿去, 带来, but 努力 | 去查找).
-constexpr QStringView complements = u"到在给向往自于成进入出回";
-constexpr QStringView shortComplements = u"去来起开完掉住";
+// of one character (拿去, 带来, but 努力 | 去查找, 尝试 | 向…).
+constexpr QStringView complements = u"到在给于成进入";
+constexpr QStringView shortComplements = u"向往自出回去来起开完掉住";
 
 bool completes(const Piece &verb, const Piece &after)
 {
