@@ -308,11 +308,14 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
     };
     for (qsizetype at = 0; at < pieces.size(); ++at) {
         Piece &piece = pieces[at];
-        // A number of years or days is a time (七十年代, 三天), not a count
-        // of what follows.
-        if (piece.role == WordRole::Numeral && !piece.latin
-            && std::any_of(std::begin(timeUnits), std::end(timeUnits),
-                           [&](QStringView unit) { return piece.text.endsWith(unit); }))
+        // A number of years or days is a time (七十年代, 三天, 二十世纪), not a
+        // count of what follows.
+        if (!piece.latin
+            && ((piece.role == WordRole::Numeral
+                 && std::any_of(std::begin(timeUnits), std::end(timeUnits),
+                                [&](QStringView unit) { return piece.text.endsWith(unit); }))
+                || (nounLike(piece.role) && piece.letters > 2
+                    && (piece.text.endsWith(u"世纪") || piece.text.endsWith(u"年代")))))
             piece.role = WordRole::Time;
         // An adverb of two characters right before a noun describes that
         // noun (原来软件的名称).
@@ -604,6 +607,9 @@ bool insideModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
         }
         if (piece.role == Conjunction || piece.role == Coordinator || piece.role == Structural)
             return false;
+        // After a verb's aspect its object starts (面临着越来越严重的).
+        if (previous == Aspect)
+            return false;
         if (piece.role == Numeral && previous == Adverb) {
             continue; // 最多, 很少: a predicate still
         } else if (nounLike(piece.role) || piece.role == Pronoun || piece.role == Numeral
@@ -670,18 +676,25 @@ bool closedByDe(const QList<Piece> &pieces, qsizetype at, qsizetype last)
     return false;
 }
 
+// Whether a piece is a preposition that opens a time or a place, which a
+// localiser closes (在…里, 从…以后).
+bool opensPlace(const Piece &piece)
+{
+    constexpr QStringView opening[] = { u"在", u"当", u"从", u"自从", u"于", u"自" };
+    return piece.role == WordRole::Preposition
+        && std::find(std::begin(opening), std::end(opening), piece.text) != std::end(opening);
+}
+
 // Whether a cut before pieces[at] falls inside a time or place phrase that
 // a localiser closes (在电源 | 被安全地关闭前, 从那 | 以后).
 bool insideLocalisedPhrase(const QList<Piece> &pieces, qsizetype at, qsizetype last)
 {
     using enum WordRole;
-    constexpr QStringView opening[] = { u"在", u"当", u"从", u"自从", u"于", u"自" };
     bool opened = false;
     for (qsizetype back = at - 1; back >= std::max<qsizetype>(0, at - lookBack) && !opened;
          --back) {
         const Piece &piece = pieces[back];
-        if (piece.role == Preposition
-            && std::find(std::begin(opening), std::end(opening), piece.text) != std::end(opening))
+        if (opensPlace(piece))
             opened = true;
         else if (piece.role == Localiser || piece.role == Conjunction || piece.role == Preposition
                  || piece.before > Gap::Space)
@@ -720,7 +733,11 @@ qsizetype objectLetters(const QList<Piece> &pieces, qsizetype at, qsizetype last
 qint64 afterModifier(const QList<Piece> &pieces, qsizetype at, qsizetype last)
 {
     using enum WordRole;
-    if (at + 1 < last && pieces[at + 1].before == Gap::Word && isWord(pieces[at + 1], u"的"))
+    // Worst too when the noun has one character, alone at a line's start
+    // (之一的 | 键在…).
+    if (at + 1 < last && pieces[at + 1].before == Gap::Word
+        && (isWord(pieces[at + 1], u"的")
+            || (pieces[at].letters == 1 && !nounLike(pieces[at + 1].role))))
         return 300;
     // A possessive of one word (它的 | 退出状态, Debian 的 | 标准) is one
     // with its noun.
@@ -848,11 +865,10 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
                 break;
         }
     }
-    // A localiser right after a preposition closes no phrase: it begins a
-    // word the dictionary does not hold (在上 | 电事件后).
+    // A localiser right after the preposition it would close closes nothing:
+    // it begins a word the dictionary does not hold (在上 | 电事件后; but 按下).
     if (before.role == WordRole::Localiser && before.letters == 1 && before.before == Gap::Word
-        && after.before == Gap::Word && !after.latin && at > 1
-        && pieces[at - 2].role == WordRole::Preposition)
+        && after.before == Gap::Word && !after.latin && at > 1 && opensPlace(pieces[at - 2]))
         price += 600;
     if (closesComparison(pieces, at))
         price += 600;
