@@ -200,6 +200,13 @@ constexpr QStringView measureWords = u"个些种份条项台张位次名件套�
 constexpr QStringView timeUnits[] = { u"年代", u"世纪", u"年",   u"月",  u"日",
                                       u"天",   u"小时", u"分钟", u"秒钟" };
 
+// Whether a character is a digit written in hanzi: 三天 and 七十年代 are
+// times, 很多年 a quantity.
+bool isNumber(QChar c)
+{
+    return QStringView(u"一二两三四五六七八九十百千万零〇几").contains(c);
+}
+
 // Whether a piece is the word `word`, without measuring the word each time.
 template<qsizetype size> bool isWord(const Piece &piece, const char16_t (&word)[size])
 {
@@ -311,7 +318,7 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
         // A number of years or days is a time (七十年代, 三天, 二十世纪), not a
         // count of what follows.
         if (!piece.latin
-            && ((piece.role == WordRole::Numeral
+            && ((piece.role == WordRole::Numeral && isNumber(piece.text.front())
                  && std::any_of(std::begin(timeUnits), std::end(timeUnits),
                                 [&](QStringView unit) { return piece.text.endsWith(unit); }))
                 || (nounLike(piece.role) && piece.letters > 2

@@ -39,16 +39,22 @@ private slots:
         QTest::newRow("21 with quotes") << u"“我们明天一早就出发去北京看望爷爷奶奶吧。”老师说：“同学们，今天我们要学习的内容非常重要也有一点难。”"_s << u"“我们明天一早就出发去北京”|“看望爷爷奶奶吧”|老师说 “同学们”|“今天我们要学习的内容”|“非常重要也有一点难”"_s;
         // Where a cut inside a clause falls: as a native subtitle editor would make it.
         QTest::newRow("compounds whole") << u"管理员打开了计算机里那个存放着所有可执行文件的文件夹。小王和他的同事们在会议室里讨论明年的工作计划。"_s << u"管理员打开了计算机里|那个存放着所有可执行文件的文件夹|小王和他的同事们|在会议室里讨论明年的工作计划"_s;
-        QTest::newRow("preposition starts") << u"志愿者们每个星期都会把各种生活用品送到独居老人的家里。他每天早上都会从家里走二十分钟的路到公司上班。"_s << u"志愿者们每个星期|都会把各种生活用品送到独居老人的家里|他每天早上都会从家里|走二十分钟的路到公司上班"_s;
+        QTest::newRow("preposition starts") << u"志愿者们每个星期都会把各种生活用品送到独居老人的家里。他每天早上都会从家里走二十分钟的路到公司上班。"_s << u"志愿者们每个星期|都会把各种生活用品送到独居老人的家里|他每天早上|都会从家里走二十分钟的路到公司上班"_s;
         QTest::newRow("particle stays") << u"这是我这辈子吃过的最好吃的一碗热气腾腾的牛肉拉面了。我们这次旅行最难忘的经历之一就是在雪山脚下露营。"_s << u"这是我这辈子吃过的最好吃的|一碗热气腾腾的牛肉拉面了|我们这次旅行最难忘的经历之一|就是在雪山脚下露营"_s;
         QTest::newRow("determiner, numeral") << u"他终于找到了那些被人们遗忘在阁楼角落里很多年的老照片。我们需要为每一个新注册的用户准备一份详细的使用说明。"_s << u"他终于找到了|那些被人们遗忘在阁楼角落里很多年的老照片|我们需要为每一个新注册的用户准备|一份详细的使用说明"_s;
-        QTest::newRow("list of nouns") << u"出门之前，请检查钥匙、钱包和手机是否都已经放进了随身携带的背包里。老师傅常说：“磨豆、注水、等待，每一步都急不得。”"_s << u"出门之前|请检查钥匙 钱包和手机是否都已经放进了|随身携带的背包里|老师傅常说 “磨豆 注水”|“等待 每一步都急不得”"_s;
+        QTest::newRow("list of nouns") << u"出门之前，请检查钥匙、钱包和手机是否都已经放进了随身携带的背包里。老师傅常说：“磨豆、注水、等待，每一步都急不得。”"_s << u"出门之前|请检查钥匙 钱包和手机|是否都已经放进了随身携带的背包里|老师傅常说 “磨豆 注水”|“等待 每一步都急不得”"_s;
         QTest::newRow("no lead-in alone") << u"例如，某一类型的病毒会把自己伪装成普通的文档来骗人。同样，那些在网上下载的文件也要先检查一遍再打开。"_s << u"例如 某一类型的病毒|会把自己伪装成普通的文档来骗人|同样 那些在网上下载的文件|也要先检查一遍再打开"_s;
         QTest::newRow("phrase over evenness") << u"我们在山顶上看到了一片从来没有见过的美丽云海。"_s << u"我们在山顶上|看到了一片从来没有见过的美丽云海"_s;
         QTest::newRow("aside kept") << u"请将 U 盘（USB 闪存驱动器）插入计算机的接口，当你插入移动存储设备（USB 闪存驱动器）时，系统会打开它。这台电脑可以直接连接到广域网（因特网）并自动下载最新的更新。他在会上介绍了一款新的相机（可以在光线很暗的地方拍出清晰的照片）的主要特点。"_s << u"请将 U 盘（USB 闪存驱动器）|插入计算机的接口|当你插入|移动存储设备（USB 闪存驱动器）时|系统会打开它|这台电脑可以直接连接到广域网（因特网）|并自动下载最新的更新|他在会上介绍了一款新的相机|（可以在光线很暗的地方拍出清晰的照片）的|主要特点"_s;
         QTest::newRow("Latin term whole") << u"很多人习惯用 Windows Media Player 播放本地的音乐文件。"_s << u"很多人习惯用|Windows Media Player|播放本地的音乐文件"_s;
         QTest::newRow("quotation cut") << u"老师说：“同学们，今天我们要学习的内容非常重要，请大家一定认真听讲，做好笔记。”"_s << u"老师说 “同学们”|“今天我们要学习的内容非常重要”|“请大家一定认真听讲 做好笔记”"_s;
         QTest::newRow("title, brackets") << u"《中华人民共和国民法典》是新中国第一部以法典命名的法律。我们（包括所有参加培训的新同事）都要在周五之前提交报告。"_s << u"《中华人民共和国民法典》|是新中国第一部以法典命名的法律|我们（包括所有参加培训的新同事）|都要在周五之前提交报告"_s;
+        // Words the dictionary tags by their most frequent use, read in their sentence: a verb
+        // before 是 or after 一个 a noun, a noun before 到 in a 把 phrase a verb; times, comparisons,
+        // a verb's object, ranges and formulas kept whole, a head noun not left alone.
+        QTest::newRow("words in their place") << u"虽然大部分软件的设置都能够通过相应的图形配置工具来完成。我们公司最常用的网络配置是让路由器自动给每台电脑分配地址。按如下所示添加一个发布标签 \"Release-2\"。请记得每周五下午把这个月所有的销售记录备份到公司的服务器上。协议可以要求衍生产品使用有别于原来产品的名称或者型号。我们由我们的读者及整个出版行业的需要所导向。我们也不会尝试向创建和使用这部分软件的用户索取任何费用。定期检查和更新操作是成功的网站维护中非常重要的一部分。"_s << u"虽然大部分软件的设置|都能够通过相应的图形配置工具来完成|我们公司最常用的网络配置|是让路由器自动给每台电脑分配地址|按如下所示添加|一个发布标签 \"Release-2\"|请记得每周五下午把这个月所有的销售记录|备份到公司的服务器上|协议可以要求衍生产品|使用有别于原来产品的名称或者型号|我们由我们的读者|及整个出版行业的需要所导向|我们也不会尝试|向创建和使用这部分软件的用户索取任何费用|定期检查和更新操作|是成功的网站维护中非常重要的一部分"_s;
+        QTest::newRow("phrases kept whole") << u"这批陶器是考古队员们在二十世纪五十年代从一座唐代的大型墓葬中发掘出来的。许多依靠雪山融水灌溉农田的村庄正面临着越来越严重的缺水问题。为了这个目的像上面那样使用 ssh 会浪费资源。主板上的计数器在上电事件后会被重新设置成一个固定的初始数值。"_s << u"这批陶器是考古队员们在二十世纪五十年代|从一座唐代的大型墓葬中发掘出来的|许多依靠雪山融水灌溉农田的村庄|正面临着越来越严重的缺水问题|为了这个目的像上面那样|使用 ssh 会浪费资源|主板上的计数器在上电事件后|会被重新设置成一个固定的初始数值"_s;
+        QTest::newRow("runs and heads") << u"你可以同时按下左 Alt 键和F1—F6之一的键在虚拟控制台之间来回切换。比如在单元格中输入=VLOOKUP(A2,E:F,2,0)就能查到对应员工的姓名。"_s << u"你可以同时按下左 Alt 键|和F1—F6之一的键在虚拟控制台之间|来回切换|比如在单元格中输入|=VLOOKUP(A2,E:F,2,0)|就能查到对应员工的姓名"_s;
         QTest::newRow("emoji") << u"今天天气真好😀我们去公园玩吧，顺便带上相机拍几张照片留作纪念😀😀😀😀。"_s << QString();
         QTest::newRow("200 without marks") << u"这是一段没有任何标点符号的很长很长的文字用来测试自动断行功能是否能够在合适的词语边界处把它断开"_s.repeated(4) << QString();
         QTest::newRow("real paragraph") << u"今天我们来聊一聊如何在家里制作一杯好喝的手冲咖啡，其实并没有想象中那么复杂。首先，你需要准备新鲜烘焙的咖啡豆、一台磨豆机、滤杯和滤纸，以及一个温度计。"_s << u"今天我们来聊一聊|如何在家里制作一杯好喝的手冲咖啡|其实并没有想象中那么复杂|首先 你需要准备新鲜烘焙的咖啡豆|一台磨豆机 滤杯和滤纸 以及一个温度计"_s;
@@ -60,7 +66,7 @@ private slots:
         const QStringList lines = captiloom::conversion::splitParagraph(paragraph);
         const auto unicode = QRegularExpression::UseUnicodePropertiesOption;
         const QRegularExpression notKept(u"[\\s\\p{P}]"_s, unicode), kept(u"[^“”《》（）]"_s),
-            breakable(u"[\\s\\p{Han}]"_s, unicode), pauses(u"[，。！？、；：…—]|^ | $|  "_s);
+            breakable(u"[\\s\\p{Han}]"_s, unicode), pauses(u"[，。！？、；：…]|(?<!\\w)—|—(?!\\w)|^ | $|  "_s);
         for (const QString &line : lines) {
             // Twenty characters at most, but for a word: no hanzi, no space.
             QVERIFY2(line.size() <= 20 || !line.contains(breakable), qPrintable(line));
