@@ -103,7 +103,9 @@ private:
 
     QStringView m_text;
     std::vector<Kind> m_kinds;
-    std::vector<bool> m_glue; // a character of a run that is never broken
+    // A character of a run that is never broken; bytes, not bits, since
+    // every character is asked.
+    std::vector<char> m_glue;
 };
 
 Kind Paragraph::kindOf(qsizetype at) const
@@ -313,8 +315,12 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
         return (piece.role == WordRole::Numeral && !piece.latin && piece.letters >= 2
                 && measureWords.contains(piece.text.back()));
     };
-    for (qsizetype at = 0; at < pieces.size(); ++at) {
-        Piece &piece = pieces[at];
+    // Through the data at once: the list would be asked at every turn whether
+    // it is shared.
+    Piece *const data = pieces.data();
+    const qsizetype count = pieces.size();
+    for (qsizetype at = 0; at < count; ++at) {
+        Piece &piece = data[at];
         // A number of years or days is a time (七十年代, 三天, 二十世纪), not a
         // count of what follows.
         if (!piece.latin
@@ -326,40 +332,40 @@ QList<Piece> piecesOf(const Paragraph &paragraph, const QList<Word> &words)
             piece.role = WordRole::Time;
         // An adverb of two characters right before a noun describes that
         // noun (原来软件的名称).
-        if (piece.role == WordRole::Adverb && piece.letters >= 2 && at + 1 < pieces.size()
-            && pieces[at + 1].before == Gap::Word && pieces[at + 1].role == WordRole::Noun
-            && !pieces[at + 1].latin)
+        if (piece.role == WordRole::Adverb && piece.letters >= 2 && at + 1 < count
+            && data[at + 1].before == Gap::Word && data[at + 1].role == WordRole::Noun
+            && !data[at + 1].latin)
             piece.role = WordRole::Attribute;
         // 社群的需要: after a 的, an auxiliary is a noun.
         if (piece.role == WordRole::Auxiliary && piece.before == Gap::Word && at > 0
-            && isWord(pieces[at - 1], u"的"))
+            && isWord(data[at - 1], u"的"))
             piece.role = WordRole::VerbalNoun;
         if (piece.role != WordRole::Verb || piece.before != Gap::Word)
             continue;
         // After a numeral, only a verb that a noun follows is one with it
         // (一些用于生成, 一个来打印).
-        const bool nounAfter = piece.letters >= 2 && at + 1 < pieces.size()
-            && pieces[at + 1].before == Gap::Word && nounLike(pieces[at + 1].role)
-            && !pieces[at + 1].latin; // 一个名为 Debian
+        const bool nounAfter = piece.letters >= 2 && at + 1 < count
+            && data[at + 1].before == Gap::Word && nounLike(data[at + 1].role)
+            && !data[at + 1].latin; // 一个名为 Debian
 
         const bool afterModifier = at > 0
-            && (isWord(pieces[at - 1], u"的") || pieces[at - 1].role == WordRole::Determiner
-                || pieces[at - 1].role == WordRole::Measure
-                || (counts(pieces[at - 1]) && nounAfter));
-        const bool subject = piece.letters >= 2 && at + 1 < pieces.size()
-            && pieces[at + 1].before == Gap::Word && isWord(pieces[at + 1], u"是");
+            && (isWord(data[at - 1], u"的") || data[at - 1].role == WordRole::Determiner
+                || data[at - 1].role == WordRole::Measure || (counts(data[at - 1]) && nounAfter));
+        const bool subject = piece.letters >= 2 && at + 1 < count
+            && data[at + 1].before == Gap::Word && isWord(data[at + 1], u"是");
         if (afterModifier || subject)
             piece.role = WordRole::VerbalNoun;
     }
     // The object of 把 or 将 comes before its verb; a noun right before the
     // verb's complement, with no verb before it, is that verb (把订单记录备份到).
-    for (qsizetype at = 0; at + 2 < pieces.size(); ++at) {
-        if (!isWord(pieces[at], u"把") && !isWord(pieces[at], u"将"))
+    for (qsizetype at = 0; at + 2 < count; ++at) {
+        if (data[at].role != WordRole::Preposition
+            || (!isWord(data[at], u"把") && !isWord(data[at], u"将")))
             continue;
         bool verb = false; // but for one of a modifier that a 的 closes
-        for (qsizetype next = at + 1; next + 1 < pieces.size(); ++next) {
-            Piece &piece = pieces[next];
-            const Piece &after = pieces[next + 1];
+        for (qsizetype next = at + 1; next + 1 < count; ++next) {
+            Piece &piece = data[next];
+            const Piece &after = data[next + 1];
             if (piece.before > Gap::Space || piece.role == WordRole::Preposition)
                 break;
             verb = (verb || piece.role == WordRole::Verb || piece.role == WordRole::Auxiliary)
@@ -687,7 +693,7 @@ bool closedByDe(const QList<Piece> &pieces, qsizetype at, qsizetype last)
 // localiser closes (在…里, 从…以后).
 bool opensPlace(const Piece &piece)
 {
-    constexpr QStringView opening[] = { u"在", u"当", u"从", u"自从", u"于", u"自" };
+    static constexpr QStringView opening[] = { u"在", u"当", u"从", u"自从", u"于", u"自" };
     return piece.role == WordRole::Preposition
         && std::find(std::begin(opening), std::end(opening), piece.text) != std::end(opening);
 }
@@ -701,7 +707,7 @@ bool insideLocalisedPhrase(const QList<Piece> &pieces, qsizetype at, qsizetype l
     for (qsizetype back = at - 1; back >= std::max<qsizetype>(0, at - lookBack) && !opened;
          --back) {
         const Piece &piece = pieces[back];
-        if (opensPlace(piece))
+        if (piece.role == Preposition && opensPlace(piece))
             opened = true;
         else if (piece.role == Localiser || piece.role == Conjunction || piece.role == Preposition
                  || piece.before > Gap::Space)
@@ -822,18 +828,21 @@ qsizetype asideLength(const QList<Piece> &pieces, qsizetype at)
 // (像“/tmp”这样, 如“hacking”这般): it leans on what is compared.
 bool closesComparison(const QList<Piece> &pieces, qsizetype at)
 {
-    constexpr QStringView closing[] = { u"这样", u"这般", u"那样", u"那般", u"一样", u"一般" };
-    constexpr QStringView opening[] = { u"像", u"如", u"好像", u"就像", u"如同", u"类似" };
+    static constexpr QStringView closing[] = {
+        u"这样", u"这般", u"那样", u"那般", u"一样", u"一般"
+    };
+    static constexpr QStringView opening[] = { u"像", u"如", u"好像", u"就像", u"如同", u"类似" };
     const auto among = [](const auto &words, const Piece &piece) {
         return std::find(std::begin(words), std::end(words), piece.text) != std::end(words);
     };
-    if (!among(closing, pieces[at]))
+    const Piece &piece = pieces[at];
+    if (piece.letters != 2 || !QStringView(u"这那一").contains(piece.text.front())
+        || !among(closing, piece))
         return false;
     for (qsizetype back = at - 1; back >= std::max<qsizetype>(0, at - lookBack); --back) {
-        const Piece &piece = pieces[back];
-        if (among(opening, piece))
+        if (among(opening, pieces[back]))
             return true;
-        if (piece.before > Gap::Space)
+        if (pieces[back].before > Gap::Space)
             return false;
     }
     return false;
@@ -875,7 +884,8 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
     // A localiser right after the preposition it would close closes nothing:
     // it begins a word the dictionary does not hold (在上 | 电事件后; but 按下).
     if (before.role == WordRole::Localiser && before.letters == 1 && before.before == Gap::Word
-        && after.before == Gap::Word && !after.latin && at > 1 && opensPlace(pieces[at - 2]))
+        && after.before == Gap::Word && !after.latin && at > 1
+        && pieces[at - 2].role == WordRole::Preposition && opensPlace(pieces[at - 2]))
         price += 600;
     if (closesComparison(pieces, at))
         price += 600;
@@ -987,7 +997,8 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
             clauses.append(at);
     }
     clauses.append(last);
-    std::vector<bool> soft(count + 1, false);
+    // Bytes rather than bits: the search below asks them at every turn.
+    std::vector<char> soft(count + 1, false);
     for (qsizetype clause = 0; clause + 1 < clauses.size(); ++clause) {
         const qsizetype start = clauses[clause];
         const qsizetype end = clauses[clause + 1];
@@ -1005,8 +1016,8 @@ void layOutSentence(const QList<Piece> &pieces, const QList<QString> &marks, qsi
     // A cut between words only in a clause too long for a line, taken with
     // those it runs into across soft marks, and such a clause has its lines
     // to itself: the marks around it always end a line.
-    std::vector<bool> mayBreak(count + 1, true);
-    std::vector<bool> mustBreak(count + 1, false);
+    std::vector<char> mayBreak(count + 1, true);
+    std::vector<char> mustBreak(count + 1, false);
     bool longBefore = false;
     for (qsizetype clause = 0; clause + 1 < clauses.size();) {
         const qsizetype start = clauses[clause];
