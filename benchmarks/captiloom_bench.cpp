@@ -349,7 +349,8 @@ void Bench::measureStartup()
     add("  same, wall clock, plain window (ms)", number(median(plainWall), 1), "");
 }
 
-// Splitting costs a few conversions at most: the largest source's text as
+// Splitting costs ten conversions at most, the words of every long clause
+// looked up in the dictionary included: the largest source's text as
 // prose (each line a clause, every third a sentence's end, each pause a new
 // paragraph), split into a script, against converting that source.
 void Bench::measureSplitting(const QString &directory)
@@ -383,8 +384,8 @@ void Bench::measureSplitting(const QString &directory)
         converting << timedRun([&] { silentRun(m_workloads.largest, m_output); });
     }
     const double ratio = median(splitting) / median(converting);
-    add("splitting the largest source as prose / its conversion", number(ratio, 2), "<= 5",
-        ratio <= 5);
+    add("splitting the largest source as prose / its conversion", number(ratio, 2), "<= 10",
+        ratio <= 10);
 }
 
 int runBenchmarks(int argc, char *argv[])

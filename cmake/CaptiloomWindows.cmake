@@ -76,6 +76,11 @@ install(CODE "
     include(\"${CMAKE_CURRENT_LIST_DIR}/CaptiloomInstallWindowsDlls.cmake\")
 ")
 
+# Who holds what the program carries, and under which licences: ours, and
+# that of jieba's dictionary, whose words the splitter reads (MIT, which asks
+# for its notice in every copy). The Debian package has the same file.
+install(FILES ${PROJECT_SOURCE_DIR}/data/copyright DESTINATION . RENAME copyright.txt)
+
 # The user guide, one HTML page with its pictures inside, beside the program:
 # the zip and the installer both carry it, and the installer's Start menu
 # links it.

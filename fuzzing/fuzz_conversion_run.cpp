@@ -2,13 +2,11 @@
 // replace. Lines end at CR LF or a lone CR, or at LF in a file without CR; the
 // run writes one well-formed block for each line not blank, or stops at the
 // first it cannot take, the old output untouched; the source never changes
-// and no file is left behind. Each line split as prose has short lines but
-// for single words, and loses nothing but spaces and punctuation.
+// and no file is left behind.
 
 #include "test_support.h"
 
 #include "conversion_run.h"
-#include "prose_splitter.h"
 #include "source_text.h"
 
 #include <QRegularExpression>
@@ -71,19 +69,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QList<char16_t> units = unitsOf(input);
     const char16_t terminator = units.contains(u'\r') ? u'\r' : u'\n';
     CHECK(count == linesOf(units, terminator));
-    static captiloom::conversion::ProseSplitter splitter;
-    const auto letters = [](QString text) {
-        return text.removeIf([](QChar c) { return c.isSpace() || c.isPunct(); });
-    };
     QByteArray blocks; // the document with its times left out
     QString stop;
     qint64 lines = 0, number = 0;
     for (SourceText::Line line; source.readLine(line); ++lines) {
         CHECK(!line.text.contains(QChar(terminator)));
-        const QStringList split = splitter.splitParagraph(line.text);
-        for (const QString &text : split)
-            CHECK(text.size() <= 20 || !text.contains(u' '));
-        CHECK(letters(split.join(QString())) == letters(line.text.toString()));
         if (!stop.isEmpty() || line.text.isEmpty())
             continue;
         if (line.cut || line.text.size() > 23)

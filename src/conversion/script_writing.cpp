@@ -113,7 +113,6 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
     if (count < 0 || !source.rewind())
         return failed(Kind::ReadFailed, 0, source.errorString());
 
-    ProseSplitter splitter;
     ScriptEncoder script(source, sourceBytes);
     platform::CodePage subtitleCodePage;
     QByteArray encoded;
@@ -132,7 +131,7 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
         alreadyScript = alreadyScript && line.text.size() <= longestLine;
         if (tooLong)
             continue;
-        const QStringList lines = splitter.splitParagraph(line.text);
+        const QStringList lines = splitParagraph(line.text);
         if (lines.isEmpty()) {
             pause = true;
             continue;

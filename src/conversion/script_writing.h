@@ -43,7 +43,7 @@ struct ScriptOutcome
 inline constexpr qsizetype longestParagraphBytes = 256 * 1024;
 
 // Breaks the prose at `sourcePath` into a script at `scriptPath`: each line of
-// the source a paragraph, split by ProseSplitter; one empty line, a pause,
+// the source a paragraph, split by splitParagraph(); one empty line, a pause,
 // between paragraphs and for each run of empty lines. The script keeps the
 // source's encoding (GBK stays GBK, UTF-8 and UTF-16 stay what they are, with
 // a byte-order mark so that nothing can misread them) and its line ends, CR
