@@ -23,6 +23,19 @@ constexpr float floorBias = 2.0F;
 // Power below which a band counts as digital silence: about -90 dB.
 constexpr float silentPower = 1e-9F;
 
+// A room's echo dies away at the same pace after every sound, and nothing
+// heard in the room falls faster than it: the time that a band's quickest
+// falls (the quickest tenth of them) take from 10 to 25 dB below a peak is
+// how fast the room lets sound die away. The echo heard now is then the
+// sound of `echoLag` frames before, faded by as much.
+constexpr float echoFallFrom = 10;
+constexpr float echoFallTo = 25;
+constexpr double echoQuickest = 0.1;
+constexpr qsizetype echoLongestFall = 200;
+constexpr qsizetype echoLag = 5;
+// An echo is never taken to be more than this share of what is heard.
+constexpr float echoMostShare = 0.999F;
+
 // Speech stands at least this many dB above the background.
 constexpr float leastThreshold = 8;
 // A sound fades into the background within this many dB below `threshold`.
@@ -122,6 +135,18 @@ private:
     std::array<float, half + 1> m_unfoldSin {};
 };
 
+// Each value averaged with its two neighbours.
+QList<float> smoothed(const QList<float> &values)
+{
+    const qsizetype n = values.size();
+    QList<float> result(n);
+    for (qsizetype t = 0; t < n; ++t)
+        result[t] =
+            (values[std::max<qsizetype>(t - 1, 0)] + values[t] + values[std::min(t + 1, n - 1)])
+            / 3;
+    return result;
+}
+
 // The smallest value within `reach` either side of each one.
 QList<float> runningMinimum(const QList<float> &values, qsizetype reach)
 {
@@ -210,6 +235,40 @@ QList<Syllable> findSyllables(const QList<float> &envelope, float threshold)
     return peaks;
 }
 
+// How much of a band's power is the room's echo, as a share of its power
+// `echoLag` frames before: about none in a dry recording, whose sound falls
+// by 15 dB within a frame or two.
+float echoShare(const QList<float> &power)
+{
+    const qsizetype n = power.size();
+    QList<float> db(n);
+    for (qsizetype t = 0; t < n; ++t)
+        db[t] = 10 * std::log10(std::max(power[t], silentPower));
+    QList<qsizetype> falls;
+    for (qsizetype t = 1; t + 1 < n; ++t) {
+        if (db[t] <= db[t - 1] || db[t] < db[t + 1])
+            continue;
+        qsizetype fallen = -1;
+        for (qsizetype u = t + 1; u < std::min(n, t + echoLongestFall); ++u) {
+            if (db[u] > db[t])
+                break;
+            if (fallen < 0 && db[u] <= db[t] - echoFallFrom)
+                fallen = u;
+            if (db[u] <= db[t] - echoFallTo) {
+                falls.append(u - fallen);
+                break;
+            }
+        }
+    }
+    if (falls.isEmpty())
+        return 0;
+    const auto quickest = falls.begin() + static_cast<qsizetype>(echoQuickest * (falls.size() - 1));
+    std::nth_element(falls.begin(), quickest, falls.end());
+    const float dbPerFrame =
+        (echoFallTo - echoFallFrom) / static_cast<float>(std::max<qsizetype>(*quickest, 1));
+    return std::pow(10.0F, -dbPerFrame * echoLag / 10);
+}
+
 } // namespace
 
 FrameAnalyser::FrameAnalyser()
@@ -266,7 +325,7 @@ void FrameAnalyser::analyse()
 qsizetype onsetFrom(const SpeechMap &map, qsizetype frame, qsizetype limit)
 {
     for (qsizetype back = 0;
-         back < onsetFrames && frame > limit && map.level[frame - 1] >= map.edge; ++back)
+         back < onsetFrames && frame > limit && map.direct[frame - 1] >= map.edge; ++back)
         --frame;
     return frame;
 }
@@ -285,27 +344,58 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
     if (n < 3)
         return map;
 
-    // How far each frame's bands stand above their own background, summed
-    // over the bands, against the background summed.
-    QList<float> excess(n, 0.0F);
+    // How far each frame's bands stand above their own background: half the
+    // summed bands' excess over the background summed, which follows the
+    // vowels, and half the mean of each band's own excess in dB, in which
+    // the dips that an echo fills at low frequencies still show.
+    struct Loudness
+    {
+        QList<float> excess;
+        QList<float> logMean;
+        void add(qsizetype t, float power, float noise)
+        {
+            const float above = std::max(power - noise, 0.0F);
+            excess[t] += above;
+            logMean[t] += 10 * std::log10(1 + above / noise) / bandCount;
+        }
+        QList<float> level(const QList<float> &background) const
+        {
+            QList<float> level(excess.size());
+            for (qsizetype t = 0; t < level.size(); ++t)
+                level[t] =
+                    0.5F * (10 * std::log10(1 + excess[t] / background[t])) + 0.5F * logMean[t];
+            return level;
+        }
+    };
+    Loudness heard { QList<float>(n, 0.0F), QList<float>(n, 0.0F) };
+    Loudness direct = heard;
     QList<float> background(n, 0.0F);
-    QList<float> logMean(n, 0.0F);
-    QList<float> band(n);
+    QList<float> raw(n);
+    QList<float> dry(n);
     QList<float> steady(n);
     for (int b = 0; b < bandCount; ++b) {
+        for (qsizetype t = 0; t < n; ++t)
+            raw[t] = frames[t][b];
+        const QList<float> band = smoothed(raw);
+        // The sound as it would be without the room's echo: the background
+        // is looked for in it, and pauses are heard in it. Where a narrator
+        // runs lines together for seconds in a reverberant room, the
+        // quietest moment nearby is the echo of the last line, which would
+        // be taken for the background, and the echo fills short pauses.
+        const float share = echoShare(band);
         for (qsizetype t = 0; t < n; ++t) {
-            const qsizetype before = std::max<qsizetype>(t - 1, 0);
-            const qsizetype after = std::min(t + 1, n - 1);
-            band[t] = (frames[before][b] + frames[t][b] + frames[after][b]) / 3;
+            const float echo = t >= echoLag ? share * band[t - echoLag] : 0;
+            dry[t] = std::max(raw[t] - echo, raw[t] * (1 - echoMostShare));
         }
+        const QList<float> dryBand = smoothed(dry);
         // The background is looked for in a longer average, which a short
         // dip in a music bed does not pull down.
         float sum = 0;
         for (qsizetype t = 0; t < n + steadyReach; ++t) {
             if (t < n)
-                sum += frames[t][b];
+                sum += dry[t];
             if (t - 2 * steadyReach - 1 >= 0)
-                sum -= frames[t - 2 * steadyReach - 1][b];
+                sum -= dry[t - 2 * steadyReach - 1];
             if (t - steadyReach >= 0) {
                 const qsizetype from = std::max<qsizetype>(t - 2 * steadyReach, 0);
                 const qsizetype to = std::min(t, n - 1);
@@ -315,15 +405,13 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
         const QList<float> floor = runningMinimum(steady, floorReach);
         for (qsizetype t = 0; t < n; ++t) {
             const float noise = std::max(floor[t] * floorBias, silentPower);
-            const float above = std::max(band[t] - noise, 0.0F);
-            excess[t] += above;
             background[t] += noise;
-            logMean[t] += 10 * std::log10(1 + above / noise) / bandCount;
+            heard.add(t, band[t], noise);
+            direct.add(t, dryBand[t], noise);
         }
     }
-    map.level.resize(n);
-    for (qsizetype t = 0; t < n; ++t)
-        map.level[t] = 0.5F * (10 * std::log10(1 + excess[t] / background[t])) + 0.5F * logMean[t];
+    map.level = heard.level(background);
+    map.direct = direct.level(background);
 
     map.threshold = std::max(leastThreshold, partingLevel(map.level));
     map.edge = std::max(leastEdge, map.threshold - edgeDepth);
@@ -344,7 +432,7 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
     map.syllables = findSyllables(envelope, map.threshold);
 
     const auto isSpeech = [&](qsizetype t) {
-        return map.level[t] >= map.threshold;
+        return map.direct[t] >= map.threshold;
     };
     for (qsizetype j = 0; j + 1 < map.syllables.size(); ++j) {
         const qsizetype from = map.syllables[j].frame;
