@@ -76,44 +76,53 @@ public:
                 reversed ^= bit;
             reversed |= bit;
         }
+        // The twiddles of each stage from the third on, one stage after the
+        // other, so that a stage reads them in order.
+        for (int length = 8, at = 0; length <= half; at += length / 2, length <<= 1) {
+            for (int k = 0; k < length / 2; ++k) {
+                const double angle = 2 * std::numbers::pi * k / length;
+                m_cos[at + k] = static_cast<float>(std::cos(angle));
+                m_sin[at + k] = static_cast<float>(-std::sin(angle));
+            }
+        }
         for (int k = 0; k <= half; ++k) {
             const double angle = 2 * std::numbers::pi * k / fftSize;
             m_unfoldCos[k] = static_cast<float>(std::cos(angle));
             m_unfoldSin[k] = static_cast<float>(-std::sin(angle));
-            if (k < half / 2) {
-                m_cos[k] = static_cast<float>(std::cos(2 * angle));
-                m_sin[k] = static_cast<float>(-std::sin(2 * angle));
-            }
         }
     }
 
-    // power: half + 1 values, from 0 Hz to half the rate.
-    void power(const float *samples, float *power) const
+    // power: the first `bins` of the half + 1 values from 0 Hz to half the
+    // rate.
+    void power(const float *samples, float *power, int bins) const
     {
-        std::array<float, half> re;
-        std::array<float, half> im;
+        Points re;
+        Points im;
         for (int n = 0; n < half; ++n) {
             re[m_reverse[n]] = samples[2 * n];
             im[m_reverse[n]] = samples[2 * n + 1];
         }
-        for (int length = 2; length <= half; length <<= 1) {
-            const int step = half / length;
-            for (int start = 0; start < half; start += length) {
-                for (int k = 0; k < length / 2; ++k) {
-                    const float wr = m_cos[k * step];
-                    const float wi = m_sin[k * step];
-                    const int a = start + k;
-                    const int b = a + length / 2;
-                    const float tr = re[b] * wr - im[b] * wi;
-                    const float ti = re[b] * wi + im[b] * wr;
-                    re[b] = re[a] - tr;
-                    im[b] = im[a] - ti;
-                    re[a] += tr;
-                    im[a] += ti;
-                }
-            }
+        // The first two stages multiply by 1 and -i alone.
+        for (int a = 0; a < half; a += 4) {
+            const float sumRe = re[a] + re[a + 1];
+            const float sumIm = im[a] + im[a + 1];
+            const float differenceRe = re[a] - re[a + 1];
+            const float differenceIm = im[a] - im[a + 1];
+            const float nextSumRe = re[a + 2] + re[a + 3];
+            const float nextSumIm = im[a + 2] + im[a + 3];
+            const float nextDifferenceRe = re[a + 2] - re[a + 3];
+            const float nextDifferenceIm = im[a + 2] - im[a + 3];
+            re[a] = sumRe + nextSumRe;
+            im[a] = sumIm + nextSumIm;
+            re[a + 2] = sumRe - nextSumRe;
+            im[a + 2] = sumIm - nextSumIm;
+            re[a + 1] = differenceRe + nextDifferenceIm;
+            im[a + 1] = differenceIm - nextDifferenceRe;
+            re[a + 3] = differenceRe - nextDifferenceIm;
+            im[a + 3] = differenceIm + nextDifferenceRe;
         }
-        for (int k = 0; k <= half; ++k) {
+        stages<8, 0>(re, im);
+        for (int k = 0; k < bins; ++k) {
             const int i = k % half;
             const int j = (half - k) % half;
             // The spectra of the even and the odd samples, then the whole.
@@ -128,9 +137,32 @@ public:
     }
 
 private:
+    using Points = std::array<float, half>;
+
+    // The stages of butterflies `length` points long and longer, the first
+    // one's twiddles from `at`.
+    template<int length, int at> void stages(Points &re, Points &im) const
+    {
+        constexpr int step = length / 2;
+        for (int start = 0; start < half; start += length) {
+            for (int k = 0; k < step; ++k) {
+                const int a = start + k;
+                const int b = a + step;
+                const float tr = re[b] * m_cos[at + k] - im[b] * m_sin[at + k];
+                const float ti = re[b] * m_sin[at + k] + im[b] * m_cos[at + k];
+                re[b] = re[a] - tr;
+                im[b] = im[a] - ti;
+                re[a] += tr;
+                im[a] += ti;
+            }
+        }
+        if constexpr (length < half)
+            stages<2 * length, at + step>(re, im);
+    }
+
     std::array<int, half> m_reverse {};
-    std::array<float, half / 2> m_cos {};
-    std::array<float, half / 2> m_sin {};
+    std::array<float, half> m_cos {};
+    std::array<float, half> m_sin {};
     std::array<float, half + 1> m_unfoldCos {};
     std::array<float, half + 1> m_unfoldSin {};
 };
@@ -240,21 +272,23 @@ QList<Syllable> findSyllables(const QList<float> &envelope, float threshold)
 // by 15 dB within a frame or two.
 float echoShare(const QList<float> &power)
 {
+    const float fallFrom = std::pow(10.0F, -echoFallFrom / 10);
+    const float fallTo = std::pow(10.0F, -echoFallTo / 10);
     const qsizetype n = power.size();
-    QList<float> db(n);
-    for (qsizetype t = 0; t < n; ++t)
-        db[t] = 10 * std::log10(std::max(power[t], silentPower));
+    const auto at = [&](qsizetype t) {
+        return std::max(power[t], silentPower);
+    };
     QList<qsizetype> falls;
     for (qsizetype t = 1; t + 1 < n; ++t) {
-        if (db[t] <= db[t - 1] || db[t] < db[t + 1])
+        if (at(t) <= at(t - 1) || at(t) < at(t + 1))
             continue;
         qsizetype fallen = -1;
         for (qsizetype u = t + 1; u < std::min(n, t + echoLongestFall); ++u) {
-            if (db[u] > db[t])
+            if (at(u) > at(t))
                 break;
-            if (fallen < 0 && db[u] <= db[t] - echoFallFrom)
+            if (fallen < 0 && at(u) <= at(t) * fallFrom)
                 fallen = u;
-            if (db[u] <= db[t] - echoFallTo) {
+            if (at(u) <= at(t) * fallTo) {
                 falls.append(u - fallen);
                 break;
             }
@@ -310,7 +344,7 @@ void FrameAnalyser::add(const float *samples, qsizetype count)
 void FrameAnalyser::analyse()
 {
     static const RealFft fft;
-    fft.power(m_frame.data(), m_power.data());
+    fft.power(m_frame.data(), m_power.data(), m_bandEdges.back());
     Bands bands;
     for (int band = 0; band < bandCount; ++band) {
         float power = 0;

@@ -33,7 +33,7 @@ public:
 private:
     void analyse();
 
-    QList<float> m_window; // the Hann window
+    std::vector<float> m_window; // the Hann window
     std::array<int, bandCount + 1> m_bandEdges {}; // first bin of each band, and the end
     std::vector<float> m_pending; // samples not yet in a full frame
     std::vector<float> m_frame; // windowed, zero-padded to the FFT's length
