@@ -12,6 +12,10 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#ifdef Q_OS_LINUX
+#include <sched.h>
+#endif
+
 using namespace captiloom;
 using conversion::LineTime;
 using conversion::TimedLine;
@@ -294,7 +298,16 @@ private slots:
         QStringList texts;
         for (const Spoken &line : narration)
             texts << QString(line.blanksBefore, u'\n') + QString::fromUtf8(line.text);
+#ifdef Q_OS_LINUX
+        cpu_set_t before;
+        cpu_set_t after;
+        QCOMPARE(sched_getaffinity(0, sizeof before, &before), 0);
+#endif
         const voice::Alignment alignment = voice::alignRecording(recording, script(texts));
+#ifdef Q_OS_LINUX
+        // The processors this thread may run on, kept to one while decoding, are its own again.
+        QVERIFY(sched_getaffinity(0, sizeof after, &after) == 0 && CPU_EQUAL(&before, &after));
+#endif
         QCOMPARE(alignment.failure, QString());
         QCOMPARE(alignment.times.size(), m_truth.size());
         for (qsizetype i = 0; i < m_truth.size(); ++i) {
