@@ -4,10 +4,13 @@ line to where it is really spoken, on the narrations voice_narrations.py
 makes, beside the length-only baseline; and how long and how much memory a
 ten-minute narration takes, against ffmpeg decoding it.
 
-    voice_figures.py PROGRAM MANIFEST [--lines]
+    voice_figures.py PROGRAM MANIFEST [--lines] [--no-speed] [--set NAME]...
+                     [--condition NAME]...
 
-Prints one table per figure with its target, PASS or MISS; exits 1 when a
-target is missed. --lines lists every line placed more than 0.3 s off.
+Prints one table per set of narrations (those the aligner was tuned on, then
+those it never was) and one for the speed, each figure with its target,
+PASS or MISS; exits 1 when a target is missed. --lines lists every line
+placed more than 0.3 s off; --set and --condition measure only those.
 """
 
 import json
@@ -82,6 +85,50 @@ def percentile(values, share):
     return ordered[min(len(ordered) - 1, int(share * len(ordered)))]
 
 
+def figures(program, folder, narrations, condition, listing):
+    """One row of the table: the start errors of every line of `narrations`
+    under `condition`, in every format, beside the baseline's."""
+    errors, base, short, unsure, failed = [], [], 0, 0, []
+    worst = (0, "")
+    for narration in narrations:
+        truth = narration["lines"]
+        for kind, recording in narration["recordings"][condition].items():
+            times, err = align(program, folder, narration, recording)
+            if times is None or len(times) != len(truth):
+                failed.append(f"{recording}: {err.strip()}")
+                continue
+            unsure += err.count("\n") - 1
+            for line, (start, end) in zip(truth, times):
+                error = abs(start - line["startMs"])
+                errors.append(error)
+                if line["endMs"] - end > 300:
+                    short += 1
+                if error > worst[0]:
+                    worst = (error, f"{recording} {line['text']}")
+                if listing and error > 300:
+                    print(f"  {recording}: {line['text']} true {line['startMs']} "
+                          f"found {start} ({start - line['startMs']:+d} ms)")
+        for line, (start, _) in zip(truth, baseline(truth)):
+            base.append(abs(start - line["startMs"]))
+    if failed:
+        print(f"{condition:<10} not aligned: " + "; ".join(failed))
+        return False, None
+    mean = sum(errors) / len(errors)
+    within = 100 * sum(e <= 300 for e in errors) / len(errors)
+    ok = mean <= 80 and within >= 97 and short == 0
+    base_mean = sum(base) / len(base)
+    base_within = 100 * sum(e <= 300 for e in base) / len(base)
+    print(f"{condition:<10}{mean:>6.0f}ms{percentile(errors, 0.9):>6}ms{within:>8.1f}%"
+          f"{worst[0]:>6}ms{short:>10}{unsure:>8}{base_mean:>9.0f}ms"
+          f"{percentile(base, 0.9):>8}ms{base_within:>11.1f}%  {'PASS' if ok else 'MISS'}")
+    return ok, worst
+
+
+def option(name):
+    """The values given to --name, each after its own --name."""
+    return [sys.argv[i + 1] for i, arg in enumerate(sys.argv[:-1]) if arg == name]
+
+
 def main():
     program, manifest = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     listing = "--lines" in sys.argv
@@ -89,53 +136,24 @@ def main():
     with open(manifest, encoding="utf-8") as f:
         data = json.load(f)
     missed = False
-    rows = []
-    conditions = list(data["narrations"][0]["recordings"])
-    print("Start error per line, over "
-          f"{len(data['narrations'])} narrations of {len(data['narrations'][0]['lines'])} lines "
-          "in wav, mp3 and m4a (targets: mean <= 80 ms, >= 97 % within 0.3 s, no end short by "
-          "more than 0.3 s)")
-    print(f"{'condition':<10}{'mean':>8}{'p90':>8}{'<=0.3s':>9}{'worst':>8}{'short end':>10}"
-          f"{'unsure':>8}{'base mean':>11}{'base p90':>10}{'base <=0.3s':>12}  result")
-    for condition in conditions:
-        errors, base, short, unsure, failed = [], [], 0, 0, []
-        worst = (0, "")
-        for narration in data["narrations"]:
-            truth = narration["lines"]
-            for kind, recording in narration["recordings"][condition].items():
-                times, err = align(program, folder, narration, recording)
-                if times is None or len(times) != len(truth):
-                    failed.append(f"{recording}: {err.strip()}")
-                    continue
-                unsure += err.count("\n") - 1
-                for line, (start, end) in zip(truth, times):
-                    error = abs(start - line["startMs"])
-                    errors.append(error)
-                    if line["endMs"] - end > 300:
-                        short += 1
-                    if error > worst[0]:
-                        worst = (error, f"{recording} {line['text']}")
-                    if listing and error > 300:
-                        print(f"  {recording}: {line['text']} true {line['startMs']} "
-                              f"found {start} ({start - line['startMs']:+d} ms)")
-            for line, (start, _) in zip(truth, baseline(truth)):
-                base.append(abs(start - line["startMs"]))
-        if failed:
-            print(f"{condition:<10} not aligned: " + "; ".join(failed))
-            missed = True
-            continue
-        mean = sum(errors) / len(errors)
-        within = 100 * sum(e <= 300 for e in errors) / len(errors)
-        ok = mean <= 80 and within >= 97 and short == 0
-        missed |= not ok
-        base_mean = sum(base) / len(base)
-        base_within = 100 * sum(e <= 300 for e in base) / len(base)
-        print(f"{condition:<10}{mean:>6.0f}ms{percentile(errors, 0.9):>6}ms{within:>8.1f}%"
-              f"{worst[0]:>6}ms{short:>10}{unsure:>8}{base_mean:>9.0f}ms"
-              f"{percentile(base, 0.9):>8}ms{base_within:>11.1f}%  {'PASS' if ok else 'MISS'}")
-        rows.append((condition, worst))
-    for condition, worst in rows:
-        print(f"  worst {condition}: {worst[1]} ({worst[0]} ms)")
+    conditions = option("--condition") or list(data["narrations"][0]["recordings"])
+    sets = option("--set") or list(dict.fromkeys(n["set"] for n in data["narrations"]))
+    for kind in sets:
+        narrations = [n for n in data["narrations"] if n["set"] == kind]
+        print(f"Start error per line, {kind}: {len(narrations)} narrations of "
+              f"{len(narrations[0]['lines'])} lines in wav, mp3 and m4a (targets: mean <= 80 ms, "
+              ">= 97 % within 0.3 s, no end short by more than 0.3 s)")
+        print(f"{'condition':<10}{'mean':>8}{'p90':>8}{'<=0.3s':>9}{'worst':>8}{'short end':>10}"
+              f"{'unsure':>8}{'base mean':>11}{'base p90':>10}{'base <=0.3s':>12}  result")
+        rows = []
+        for condition in conditions:
+            ok, worst = figures(program, folder, narrations, condition, listing)
+            missed |= not ok
+            if worst:
+                rows.append((condition, worst))
+        for condition, worst in rows:
+            print(f"  worst {condition}: {worst[1]} ({worst[0]} ms)")
+        print()
 
     if "--no-speed" not in sys.argv:
         long = data["long"]
@@ -158,7 +176,6 @@ def main():
         runs.sort()
         cpu, decode_cpu, memory, status = runs[1]
         ratio = cpu / decode_cpu
-        print()
         print(f"Ten-minute narration ({long['seconds']:.0f} s, {len(long['lines'])} lines, mp3), "
               "processor time, median of 3")
         print(f"  aligned and written: {cpu:.2f} s; ffmpeg decoding it: {decode_cpu:.2f} s; "

@@ -23,6 +23,19 @@ constexpr float floorBias = 2.0F;
 // Power below which a band counts as digital silence: about -90 dB.
 constexpr float silentPower = 1e-9F;
 
+// A room's echo dies away at the same pace after every sound, and nothing
+// heard in the room falls faster than it: the time that a band's quickest
+// falls (the quickest tenth of them) take from 10 to 25 dB below a peak is
+// how fast the room lets sound die away. The echo heard now is then the
+// sound of `echoLag` frames before, faded by as much.
+constexpr float echoFallFrom = 10;
+constexpr float echoFallTo = 25;
+constexpr double echoQuickest = 0.1;
+constexpr qsizetype echoLongestFall = 200;
+constexpr qsizetype echoLag = 5;
+// An echo is never taken to be more than this share of what is heard.
+constexpr float echoMostShare = 0.999F;
+
 // Speech stands at least this many dB above the background.
 constexpr float leastThreshold = 8;
 // A sound fades into the background within this many dB below `threshold`.
@@ -63,44 +76,53 @@ public:
                 reversed ^= bit;
             reversed |= bit;
         }
+        // The twiddles of each stage from the third on, one stage after the
+        // other, so that a stage reads them in order.
+        for (int length = 8, at = 0; length <= half; at += length / 2, length <<= 1) {
+            for (int k = 0; k < length / 2; ++k) {
+                const double angle = 2 * std::numbers::pi * k / length;
+                m_cos[at + k] = static_cast<float>(std::cos(angle));
+                m_sin[at + k] = static_cast<float>(-std::sin(angle));
+            }
+        }
         for (int k = 0; k <= half; ++k) {
             const double angle = 2 * std::numbers::pi * k / fftSize;
             m_unfoldCos[k] = static_cast<float>(std::cos(angle));
             m_unfoldSin[k] = static_cast<float>(-std::sin(angle));
-            if (k < half / 2) {
-                m_cos[k] = static_cast<float>(std::cos(2 * angle));
-                m_sin[k] = static_cast<float>(-std::sin(2 * angle));
-            }
         }
     }
 
-    // power: half + 1 values, from 0 Hz to half the rate.
-    void power(const float *samples, float *power) const
+    // power: the first `bins` of the half + 1 values from 0 Hz to half the
+    // rate.
+    void power(const float *samples, float *power, int bins) const
     {
-        std::array<float, half> re;
-        std::array<float, half> im;
+        Points re;
+        Points im;
         for (int n = 0; n < half; ++n) {
             re[m_reverse[n]] = samples[2 * n];
             im[m_reverse[n]] = samples[2 * n + 1];
         }
-        for (int length = 2; length <= half; length <<= 1) {
-            const int step = half / length;
-            for (int start = 0; start < half; start += length) {
-                for (int k = 0; k < length / 2; ++k) {
-                    const float wr = m_cos[k * step];
-                    const float wi = m_sin[k * step];
-                    const int a = start + k;
-                    const int b = a + length / 2;
-                    const float tr = re[b] * wr - im[b] * wi;
-                    const float ti = re[b] * wi + im[b] * wr;
-                    re[b] = re[a] - tr;
-                    im[b] = im[a] - ti;
-                    re[a] += tr;
-                    im[a] += ti;
-                }
-            }
+        // The first two stages multiply by 1 and -i alone.
+        for (int a = 0; a < half; a += 4) {
+            const float sumRe = re[a] + re[a + 1];
+            const float sumIm = im[a] + im[a + 1];
+            const float differenceRe = re[a] - re[a + 1];
+            const float differenceIm = im[a] - im[a + 1];
+            const float nextSumRe = re[a + 2] + re[a + 3];
+            const float nextSumIm = im[a + 2] + im[a + 3];
+            const float nextDifferenceRe = re[a + 2] - re[a + 3];
+            const float nextDifferenceIm = im[a + 2] - im[a + 3];
+            re[a] = sumRe + nextSumRe;
+            im[a] = sumIm + nextSumIm;
+            re[a + 2] = sumRe - nextSumRe;
+            im[a + 2] = sumIm - nextSumIm;
+            re[a + 1] = differenceRe + nextDifferenceIm;
+            im[a + 1] = differenceIm - nextDifferenceRe;
+            re[a + 3] = differenceRe - nextDifferenceIm;
+            im[a + 3] = differenceIm + nextDifferenceRe;
         }
-        for (int k = 0; k <= half; ++k) {
+        stages<8, 0>(re, im);
+        for (int k = 0; k < bins; ++k) {
             const int i = k % half;
             const int j = (half - k) % half;
             // The spectra of the even and the odd samples, then the whole.
@@ -115,12 +137,47 @@ public:
     }
 
 private:
+    using Points = std::array<float, half>;
+
+    // The stages of butterflies `length` points long and longer, the first
+    // one's twiddles from `at`.
+    template<int length, int at> void stages(Points &re, Points &im) const
+    {
+        constexpr int step = length / 2;
+        for (int start = 0; start < half; start += length) {
+            for (int k = 0; k < step; ++k) {
+                const int a = start + k;
+                const int b = a + step;
+                const float tr = re[b] * m_cos[at + k] - im[b] * m_sin[at + k];
+                const float ti = re[b] * m_sin[at + k] + im[b] * m_cos[at + k];
+                re[b] = re[a] - tr;
+                im[b] = im[a] - ti;
+                re[a] += tr;
+                im[a] += ti;
+            }
+        }
+        if constexpr (length < half)
+            stages<2 * length, at + step>(re, im);
+    }
+
     std::array<int, half> m_reverse {};
-    std::array<float, half / 2> m_cos {};
-    std::array<float, half / 2> m_sin {};
+    std::array<float, half> m_cos {};
+    std::array<float, half> m_sin {};
     std::array<float, half + 1> m_unfoldCos {};
     std::array<float, half + 1> m_unfoldSin {};
 };
+
+// Each value averaged with its two neighbours.
+QList<float> smoothed(const QList<float> &values)
+{
+    const qsizetype n = values.size();
+    QList<float> result(n);
+    for (qsizetype t = 0; t < n; ++t)
+        result[t] =
+            (values[std::max<qsizetype>(t - 1, 0)] + values[t] + values[std::min(t + 1, n - 1)])
+            / 3;
+    return result;
+}
 
 // The smallest value within `reach` either side of each one.
 QList<float> runningMinimum(const QList<float> &values, qsizetype reach)
@@ -210,6 +267,42 @@ QList<Syllable> findSyllables(const QList<float> &envelope, float threshold)
     return peaks;
 }
 
+// How much of a band's power is the room's echo, as a share of its power
+// `echoLag` frames before: about none in a dry recording, whose sound falls
+// by 15 dB within a frame or two.
+float echoShare(const QList<float> &power)
+{
+    const float fallFrom = std::pow(10.0F, -echoFallFrom / 10);
+    const float fallTo = std::pow(10.0F, -echoFallTo / 10);
+    const qsizetype n = power.size();
+    const auto at = [&](qsizetype t) {
+        return std::max(power[t], silentPower);
+    };
+    QList<qsizetype> falls;
+    for (qsizetype t = 1; t + 1 < n; ++t) {
+        if (at(t) <= at(t - 1) || at(t) < at(t + 1))
+            continue;
+        qsizetype fallen = -1;
+        for (qsizetype u = t + 1; u < std::min(n, t + echoLongestFall); ++u) {
+            if (at(u) > at(t))
+                break;
+            if (fallen < 0 && at(u) <= at(t) * fallFrom)
+                fallen = u;
+            if (at(u) <= at(t) * fallTo) {
+                falls.append(u - fallen);
+                break;
+            }
+        }
+    }
+    if (falls.isEmpty())
+        return 0;
+    const auto quickest = falls.begin() + static_cast<qsizetype>(echoQuickest * (falls.size() - 1));
+    std::nth_element(falls.begin(), quickest, falls.end());
+    const float dbPerFrame =
+        (echoFallTo - echoFallFrom) / static_cast<float>(std::max<qsizetype>(*quickest, 1));
+    return std::pow(10.0F, -dbPerFrame * echoLag / 10);
+}
+
 } // namespace
 
 FrameAnalyser::FrameAnalyser()
@@ -251,7 +344,7 @@ void FrameAnalyser::add(const float *samples, qsizetype count)
 void FrameAnalyser::analyse()
 {
     static const RealFft fft;
-    fft.power(m_frame.data(), m_power.data());
+    fft.power(m_frame.data(), m_power.data(), m_bandEdges.back());
     Bands bands;
     for (int band = 0; band < bandCount; ++band) {
         float power = 0;
@@ -266,7 +359,7 @@ void FrameAnalyser::analyse()
 qsizetype onsetFrom(const SpeechMap &map, qsizetype frame, qsizetype limit)
 {
     for (qsizetype back = 0;
-         back < onsetFrames && frame > limit && map.level[frame - 1] >= map.edge; ++back)
+         back < onsetFrames && frame > limit && map.direct[frame - 1] >= map.edge; ++back)
         --frame;
     return frame;
 }
@@ -285,27 +378,58 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
     if (n < 3)
         return map;
 
-    // How far each frame's bands stand above their own background, summed
-    // over the bands, against the background summed.
-    QList<float> excess(n, 0.0F);
+    // How far each frame's bands stand above their own background: half the
+    // summed bands' excess over the background summed, which follows the
+    // vowels, and half the mean of each band's own excess in dB, in which
+    // the dips that an echo fills at low frequencies still show.
+    struct Loudness
+    {
+        QList<float> excess;
+        QList<float> logMean;
+        void add(qsizetype t, float power, float noise)
+        {
+            const float above = std::max(power - noise, 0.0F);
+            excess[t] += above;
+            logMean[t] += 10 * std::log10(1 + above / noise) / bandCount;
+        }
+        QList<float> level(const QList<float> &background) const
+        {
+            QList<float> level(excess.size());
+            for (qsizetype t = 0; t < level.size(); ++t)
+                level[t] =
+                    0.5F * (10 * std::log10(1 + excess[t] / background[t])) + 0.5F * logMean[t];
+            return level;
+        }
+    };
+    Loudness heard { QList<float>(n, 0.0F), QList<float>(n, 0.0F) };
+    Loudness direct = heard;
     QList<float> background(n, 0.0F);
-    QList<float> logMean(n, 0.0F);
-    QList<float> band(n);
+    QList<float> raw(n);
+    QList<float> dry(n);
     QList<float> steady(n);
     for (int b = 0; b < bandCount; ++b) {
+        for (qsizetype t = 0; t < n; ++t)
+            raw[t] = frames[t][b];
+        const QList<float> band = smoothed(raw);
+        // The sound as it would be without the room's echo: the background
+        // is looked for in it, and pauses are heard in it. Where a narrator
+        // runs lines together for seconds in a reverberant room, the
+        // quietest moment nearby is the echo of the last line, which would
+        // be taken for the background, and the echo fills short pauses.
+        const float share = echoShare(band);
         for (qsizetype t = 0; t < n; ++t) {
-            const qsizetype before = std::max<qsizetype>(t - 1, 0);
-            const qsizetype after = std::min(t + 1, n - 1);
-            band[t] = (frames[before][b] + frames[t][b] + frames[after][b]) / 3;
+            const float echo = t >= echoLag ? share * band[t - echoLag] : 0;
+            dry[t] = std::max(raw[t] - echo, raw[t] * (1 - echoMostShare));
         }
+        const QList<float> dryBand = smoothed(dry);
         // The background is looked for in a longer average, which a short
         // dip in a music bed does not pull down.
         float sum = 0;
         for (qsizetype t = 0; t < n + steadyReach; ++t) {
             if (t < n)
-                sum += frames[t][b];
+                sum += dry[t];
             if (t - 2 * steadyReach - 1 >= 0)
-                sum -= frames[t - 2 * steadyReach - 1][b];
+                sum -= dry[t - 2 * steadyReach - 1];
             if (t - steadyReach >= 0) {
                 const qsizetype from = std::max<qsizetype>(t - 2 * steadyReach, 0);
                 const qsizetype to = std::min(t, n - 1);
@@ -315,15 +439,13 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
         const QList<float> floor = runningMinimum(steady, floorReach);
         for (qsizetype t = 0; t < n; ++t) {
             const float noise = std::max(floor[t] * floorBias, silentPower);
-            const float above = std::max(band[t] - noise, 0.0F);
-            excess[t] += above;
             background[t] += noise;
-            logMean[t] += 10 * std::log10(1 + above / noise) / bandCount;
+            heard.add(t, band[t], noise);
+            direct.add(t, dryBand[t], noise);
         }
     }
-    map.level.resize(n);
-    for (qsizetype t = 0; t < n; ++t)
-        map.level[t] = 0.5F * (10 * std::log10(1 + excess[t] / background[t])) + 0.5F * logMean[t];
+    map.level = heard.level(background);
+    map.direct = direct.level(background);
 
     map.threshold = std::max(leastThreshold, partingLevel(map.level));
     map.edge = std::max(leastEdge, map.threshold - edgeDepth);
@@ -344,7 +466,7 @@ SpeechMap mapSpeech(const QList<Bands> &frames)
     map.syllables = findSyllables(envelope, map.threshold);
 
     const auto isSpeech = [&](qsizetype t) {
-        return map.level[t] >= map.threshold;
+        return map.direct[t] >= map.threshold;
     };
     for (qsizetype j = 0; j + 1 < map.syllables.size(); ++j) {
         const qsizetype from = map.syllables[j].frame;

@@ -33,7 +33,7 @@ public:
 private:
     void analyse();
 
-    QList<float> m_window; // the Hann window
+    std::vector<float> m_window; // the Hann window
     std::array<int, bandCount + 1> m_bandEdges {}; // first bin of each band, and the end
     std::vector<float> m_pending; // samples not yet in a full frame
     std::vector<float> m_frame; // windowed, zero-padded to the FFT's length
@@ -61,8 +61,11 @@ struct Gap
 // What the aligner hears in a recording.
 struct SpeechMap
 {
-    // Per frame, how far the sound stands above the background, in dB.
+    // Per frame, how far the sound stands above the background, in dB: as
+    // heard, in which syllables are found, and without the room's echo, in
+    // which pauses are heard and a sound's start is looked for.
     QList<float> level;
+    QList<float> direct;
     // From this level on a frame is speech; below `edge`, background.
     float threshold = 0;
     float edge = 0;
@@ -83,8 +86,8 @@ inline constexpr int stretchPauseMs = 150;
 SpeechMap mapSpeech(const QList<Bands> &frames);
 
 // Where the sound that reaches the threshold at `frame` rose out of the
-// background, looking back no further than `limit`: a consonant before a
-// vowel is quieter than the vowel.
+// background, its echo left out, looking back no further than `limit`: a
+// consonant before a vowel is quieter than the vowel.
 qsizetype onsetFrom(const SpeechMap &map, qsizetype frame, qsizetype limit);
 // Where the sound that falls below the threshold at `frame` has faded into
 // the background, looking no further than `limit`: a room's echo included.

@@ -12,6 +12,10 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#ifdef Q_OS_LINUX
+#include <sched.h>
+#endif
+
 using namespace captiloom;
 using conversion::LineTime;
 using conversion::TimedLine;
@@ -52,15 +56,35 @@ QByteArray wav(const QByteArray &samples)
     return header + samples;
 }
 
-// A frame of made-up sound: '.' background, 'x' a syllable's vowel, 'o' the
-// dip between two syllables, 20 dB below, 'c' a consonant before a vowel.
+// A frame of made-up sound: '.' background, 'x' a syllable's vowel, 'v' a
+// quieter one, 10 dB below, 'o' the dip between two syllables, 20 dB below,
+// 'c' a consonant before a vowel.
 QList<voice::Bands> frames(const char *pattern)
 {
     QList<voice::Bands> frames;
     for (const char *c = pattern; *c; ++c) {
         voice::Bands bands;
-        bands.fill(*c == 'x' ? 1e-3F : *c == 'o' ? 1e-5F : *c == 'c' ? 1e-6F : 1e-8F);
+        bands.fill(*c == 'x'       ? 1e-3F
+                       : *c == 'v' ? 1e-4F
+                       : *c == 'o' ? 1e-5F
+                       : *c == 'c' ? 1e-6F
+                                   : 1e-8F);
         frames.append(bands);
+    }
+    return frames;
+}
+
+// The same sound in a room whose echo, 10 dB under what is said, dies away by
+// 0.5 dB a frame.
+QList<voice::Bands> inRoom(QList<voice::Bands> frames)
+{
+    voice::Bands echo {};
+    for (voice::Bands &bands : frames) {
+        for (int b = 0; b < voice::bandCount; ++b) {
+            const float said = bands[b];
+            bands[b] += echo[b];
+            echo[b] = echo[b] * 0.891F + said * 0.0109F;
+        }
     }
     return frames;
 }
@@ -208,28 +232,45 @@ private slots:
     {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QByteArray>("sound");
+        QTest::addColumn<bool>("room"); // heard in a room with an echo
         QTest::addColumn<QString>("times");
         const QByteArray two = "xxxxxxxxxxooxxxxxxxxxx", three = two + "ooxxxxxxxxxx";
         const QByteArray pause = QByteArray(30, '.');
         QTest::newRow("pauses") << QStringList { u"你好"_s, u"世界"_s, u"再见了"_s }
                                 << pause + two + pause + "ccc" + two + pause + three + pause
-                                << u"290-730 810-1280 1360-1920"_s;
-        QTest::newRow("run together")
-            << QStringList { u"你好"_s, u"世界"_s, u"再见"_s }
-            << pause + two + pause + two + "oo" + two + pause << u"290-730 810-1040 1040-1490?"_s;
+                                << false << u"290-730 810-1280 1360-1920"_s;
+        QTest::newRow("run together") << QStringList { u"你好"_s, u"世界"_s, u"再见"_s }
+                                      << pause + two + pause + two + "oo" + two + pause << false
+                                      << u"290-730 810-1040 1040-1490?"_s;
         // The syllables say the second line starts after 50 ms, a longer pause says after
         // 0.5 s; a blank line before it tips the scales.
         const QByteArray sound = pause + two + "....." + two + QByteArray(50, '.') + two + pause;
-        QTest::newRow("counted") << QStringList { u"你好"_s, u"世界再见"_s } << sound
+        QTest::newRow("counted") << QStringList { u"你好"_s, u"世界再见"_s } << sound << false
                                  << u"290-560 560-1720?"_s;
-        QTest::newRow("blank line")
-            << QStringList { u"你好"_s, u"\n世界再见"_s } << sound << u"290-1000 1280-1720"_s;
+        QTest::newRow("blank line") << QStringList { u"你好"_s, u"\n世界再见"_s } << sound << false
+                                    << u"290-1000 1280-1720"_s;
+        // Sixteen lines 100 to 700 ms apart, 19 s without a longer pause: in a room whose echo
+        // fills those pauses they start where they do without it, and last until the next one.
+        QByteArray run(200, '.');
+        for (int line = 0; line < 16; ++line)
+            run += QByteArray("xxxxxxxxoooovvvvvvvvoooo").repeated(2) + "xxxxxxxxoooovvvvvvvv"
+                + QByteArray(10 + 4 * line, '.');
+        run += QByteArray(200, '.');
+        const QStringList said(16, u"一二三四五六"_s);
+        QTest::newRow("a long run")
+            << said << run << false
+            << u"1990-2770 2770-3590? 3590-4450 4450-5350 5350-6250 6290-7190 7270-8170 8290-9190 9350-10250 10450-11350 11590-12490 12770-13670 13990-14890 15250-16150 16550-17450 17890-18790"_s;
+        QTest::newRow("in a room")
+            << said << run << true
+            << u"1990-2740 2740-3590? 3590-4450 4450-5350 5350-6290 6290-7270 7270-8290 8290-9350 9350-10450 10450-11590 11590-12770 12770-13990 13990-15250 15250-16550 16550-17850 17890-19170"_s;
     }
     void assignment()
     {
         QFETCH(QStringList, lines);
         QFETCH(QByteArray, sound);
-        const voice::SpeechMap map = voice::mapSpeech(frames(sound.constData()));
+        QFETCH(bool, room);
+        const QList<voice::Bands> made = frames(sound.constData());
+        const voice::SpeechMap map = voice::mapSpeech(room ? inRoom(made) : made);
         QTEST(times(voice::assignLines(map, script(lines))), "times");
     }
 
@@ -257,7 +298,16 @@ private slots:
         QStringList texts;
         for (const Spoken &line : narration)
             texts << QString(line.blanksBefore, u'\n') + QString::fromUtf8(line.text);
+#ifdef Q_OS_LINUX
+        cpu_set_t before;
+        cpu_set_t after;
+        QCOMPARE(sched_getaffinity(0, sizeof before, &before), 0);
+#endif
         const voice::Alignment alignment = voice::alignRecording(recording, script(texts));
+#ifdef Q_OS_LINUX
+        // The processors this thread may run on, kept to one while decoding, are its own again.
+        QVERIFY(sched_getaffinity(0, sizeof after, &after) == 0 && CPU_EQUAL(&before, &after));
+#endif
         QCOMPARE(alignment.failure, QString());
         QCOMPARE(alignment.times.size(), m_truth.size());
         for (qsizetype i = 0; i < m_truth.size(); ++i) {
