@@ -126,6 +126,7 @@ private slots:
         QTest::newRow("zh launcher, no desktop") << zh << QString() << QStringList { u"--split"_s, u"--open"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("zh no desktop") << zh << QString() << QStringList { u"good.txt"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("C -display") << en << QString() << QStringList { u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
+        QTest::newRow("C platform set, no display") << en << QString() << QStringList { u"QT_QPA_PLATFORM=nowhere"_s, u"good.txt"_s } << 1 << QString() << QString(noDisplayEn).replace(u":99"_s, QString()) << QStringList() << false;
         // clang-format on
     }
     void invocation()
@@ -167,6 +168,11 @@ private slots:
         // No plugin to open a window with, so that no display here is ever reached.
         environment.insert(u"QT_QPA_PLATFORM_PLUGIN_PATH"_s, folder.filePath(u"无插件"_s));
         environment.insert(u"LC_ALL"_s, QString::fromLatin1(locale));
+        // A setting of the environment may come first, as in a shell.
+        if (const QString set = arguments.first(); !set.startsWith(u'-') && set.contains(u'=')) {
+            environment.insert(set.section(u'=', 0, 0), set.section(u'=', 1));
+            arguments.removeFirst();
+        }
         process.setProcessEnvironment(environment);
         QString program =
             qEnvironmentVariable("CAPTILOOM_PROGRAM",

@@ -248,7 +248,7 @@ private slots:
     }
 
     // A timing gives each non-blank line its times, with where it stands in the source; it is
-    // asked only once every line is fit to be written, and its failure writes nothing.
+    // asked only once every line is fit to be written; a failure, or a time short, writes nothing.
     void timedRun_data()
     {
         QTest::addColumn<QByteArray>("source");
@@ -265,6 +265,7 @@ private slots:
         QTest::newRow("timing fails") << source << u"录音不对"_s << asked << shown::overwrite + u"\n录音不对|<app>"_s << QByteArray("old");
         QTest::newRow("line too long") << source + QByteArray(24, 'x') << QString() << QString() << shown::overwrite + u'\n' + shown::tooLong.arg(7) + u"\nend"_s << QByteArray("old");
         QTest::newRow("no lines") << QByteArray("\r\n") << QString() << QString() << finished << QByteArray();
+        QTest::newRow("a time short") << source + "x" << QString() << asked + u"|7 1 x"_s << shown::overwrite + u"\n|<app>"_s << QByteArray("old");
         // clang-format on
     }
     void timedRun()
@@ -281,7 +282,7 @@ private slots:
                 if (!failure.isEmpty())
                     return { {}, failure };
                 return { QList<LineTime> { { 0, 999, true }, { 1000, 3600005, false } }.first(
-                             lines.size()),
+                             std::min<qsizetype>(lines.size(), 2)),
                          {} };
             }
         } timing;

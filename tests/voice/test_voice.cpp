@@ -162,7 +162,7 @@ private slots:
                 && writeFile(u"long.wav"_s, wav(all.repeated(4)))
                 && writeFile(u"silence.wav"_s, wav(silence))
                 && writeFile(u"unreadable.wav"_s, wav(all)) && writeFile(u"text.mp3"_s, "not sound")
-                && writeFile(u"script.txt"_s, texts.join(u'\n').toUtf8())
+                && writeFile(u"script.txt"_s, (u'\n' + texts.join(u'\n')).toUtf8())
                 && writeFile(u"two.txt"_s, texts.mid(0, 2).join(u'\n').toUtf8()));
     }
 
@@ -333,7 +333,7 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("errors");
-        QTest::addColumn<QString>("written"); // the output, or empty when none is made
+        QTest::addColumn<QString>("written"); // the output; empty: none; "old": an old one kept
         const QByteArray zh = "zh_CN.UTF-8", en = "C.UTF-8";
         const QStringList timed { u"--convert"_s, u"--audio"_s, u"narration.wav"_s,
                                   u"script.txt"_s };
@@ -342,8 +342,8 @@ private slots:
         };
         const QString mismatch = u"：录音和字幕稿对不上。\n"_s;
         // clang-format off
-        QTest::newRow("zh timed") << zh << timed << 0 << u"script.txt: 请核对第2行的开始时间 %T --> %T “我们沿着小路慢慢往上走”\nscript.txt: 转换成功，已写入 %F/script(字幕).utf\n"_s << u"script(字幕).utf"_s;
-        QTest::newRow("C timed, SRT") << en << QStringList { u"--srt"_s } + timed << 0 << u"script.txt: check the start of line 2, %T --> %T \"我们沿着小路慢慢往上走\"\nscript.txt: converted, written to %F/script(字幕).srt\n"_s << u"script(字幕).srt"_s;
+        QTest::newRow("zh timed") << zh << timed << 0 << u"script.txt: 请核对第3行的开始时间 %T --> %T “我们沿着小路慢慢往上走”\nscript.txt: 转换成功，已写入 %F/script(字幕).utf\n"_s << u"script(字幕).utf"_s;
+        QTest::newRow("C timed, SRT") << en << QStringList { u"--srt"_s } + timed << 0 << u"script.txt: check the start of line 3, %T --> %T \"我们沿着小路慢慢往上走\"\nscript.txt: converted, written to %F/script(字幕).srt\n"_s << u"script(字幕).srt"_s;
         QTest::newRow("zh missing") << zh << with(u"missing.wav"_s) << 1 << u"script.txt: 没找到录音文件 missing.wav\n"_s << QString();
         QTest::newRow("C missing") << en << with(u"missing.wav"_s) << 1 << u"script.txt: recording missing.wav not found\n"_s << QString();
         QTest::newRow("zh unreadable") << zh << with(u"unreadable.wav"_s) << 1 << u"script.txt: 无法读取录音文件 unreadable.wav：权限被拒绝\n"_s << QString();
@@ -355,7 +355,8 @@ private slots:
         QTest::newRow("zh no pauses") << zh << with(u"together.wav"_s) << 1 << u"script.txt: 录音文件 together.wav 里只听到 1 段说话，字幕稿却有 6 行"_s + mismatch << QString();
         QTest::newRow("zh too long") << zh << QStringList { u"--convert"_s, u"--audio"_s, u"long.wav"_s, u"two.txt"_s } << 1 << u"two.txt: 录音文件 long.wav 里的说话声长达 %S 秒，字幕稿的 2 行读得再慢也用不了 20.4 秒"_s + mismatch << QString();
         QTest::newRow("zh no decoder") << zh << QStringList { u"QT_MEDIA_BACKEND=absent"_s } + timed << 1 << u"script.txt: 无法解码录音文件 narration.wav：本机没有这种格式的解码器，或者文件已损坏。可以先把它转存为 WAV 或 MP3 再试。\n"_s << QString();
-        QTest::newRow("zh old output kept") << zh << QStringList { u"--overwrite"_s } + with(u"missing.wav"_s) << 1 << u"script.txt: 目标文件已存在，要覆盖吗？！ 是（--overwrite）\nscript.txt: 没找到录音文件 missing.wav\n"_s << QString();
+        QTest::newRow("zh old output kept") << zh << QStringList { u"--overwrite"_s } + with(u"missing.wav"_s) << 1 << u"script.txt: 目标文件已存在，要覆盖吗？！ 是（--overwrite）\nscript.txt: 没找到录音文件 missing.wav\n"_s << u"old"_s;
+        QTest::newRow("zh output kept") << zh << timed << 1 << u"script.txt: 目标文件已存在，要覆盖吗？！ 否：%F/script(字幕).utf 保持原样（加 --overwrite 可覆盖）\n"_s << u"old"_s;
         QTest::newRow("zh two scripts") << zh << timed + QStringList { u"two.txt"_s } << 2 << u"captiloom: 一个录音只能给一个字幕稿对时，这里给了 2 个\n"_s << QString();
         QTest::newRow("C --audio alone") << en << QStringList { u"--audio"_s, u"narration.wav"_s, u"script.txt"_s } << 2 << u"captiloom: --audio goes only with --convert\n"_s << QString();
         // clang-format on
@@ -374,7 +375,7 @@ private slots:
         for (const QString &output :
              { u"script(字幕).utf"_s, u"script(字幕).srt"_s, u"two(字幕).utf"_s })
             QFile::remove(output);
-        const bool old = arguments.contains(u"--overwrite"_s);
+        const bool old = written == u"old";
         QVERIFY(!old || writeFile(u"script(字幕).utf"_s, "old"));
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char *name : { "DISPLAY", "WAYLAND_DISPLAY", "LANGUAGE", "QT_MEDIA_BACKEND" })
@@ -399,17 +400,19 @@ private slots:
         QFETCH(QString, errors);
         const QString pattern =
             QRegularExpression::escape(errors.replace(u"%F"_s, m_folder->path()))
-                .replace(u"\\%T"_s, u"\\d\\d:\\d\\d:\\d\\d,\\d{3}"_s)
+                .replace(u"\\%T\\ \\-\\-\\>\\ \\%T"_s,
+                         u"(\\d\\d:\\d\\d:\\d\\d,\\d{3} --> \\d\\d:\\d\\d:\\d\\d,\\d{3})"_s)
                 .replace(u"\\%S"_s, u"\\d+\\.\\d"_s);
-        QVERIFY2(QRegularExpression(u'^' + pattern + u'$').match(heard).hasMatch(),
-                 qPrintable(heard));
-        // Nothing written for a bad recording, and an old output kept.
-        QStringList outputs = QDir().entryList({ u"*(字幕).*"_s });
+        const auto match = QRegularExpression(u'^' + pattern + u'$').match(heard);
+        QVERIFY2(match.hasMatch(), qPrintable(heard));
+        // Nothing written for a bad recording, an old output kept, a line to check named as
+        // written.
+        const QStringList outputs = QDir().entryList({ u"*(字幕).*"_s });
         QCOMPARE(outputs,
-                 written.isEmpty() ? QStringList(old ? 1 : 0, u"script(字幕).utf"_s)
-                                   : QStringList { written });
-        if (!outputs.isEmpty())
-            QCOMPARE(readFile(outputs.first()).count("-->"), written.isEmpty() ? 0 : 6);
+                 QStringList(written.isEmpty() ? 0 : 1, old ? u"script(字幕).utf"_s : written));
+        const QByteArray subtitles = readFile(outputs.value(0));
+        QCOMPARE(subtitles.count("-->"), written.isEmpty() || old ? 0 : 6);
+        QVERIFY(subtitles.contains(match.captured(1).toLatin1()));
     }
 };
 

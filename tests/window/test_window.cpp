@@ -242,7 +242,7 @@ private slots:
         QTest::newRow("given") << u"片头.mp3 配音.M4A"_s << u"a:片头.txt|a:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+13"_s;
         QTest::newRow("given, then another source") << u"配音.aac"_s << u"a:片头.txt|a:配音.aac|a:片尾.txt"_s << credit << u""_s << finished;
         QTest::newRow("given before a source") << u"配音.aac"_s << u"a:配音.aac|a:片尾.txt"_s << u"按配音对时：配音.aac"_s << u"y13"_s << ask.arg(u"配音.aac") + done.arg(u"配音.aac") + check + lines + u"\n……另有1行|<app>\n配音.aac+13"_s;
-        QTest::newRow("its script beside it") << u"片尾.flac"_s << u"a:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y1"_s << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + u"\n第1行 00:00:00,000 “字幕”|<app>\n片尾.flac+13"_s;
+        QTest::newRow("its script beside it") << u"片尾.flac"_s << u"a:片尾.flac"_s << u"按配音对时：片尾.flac"_s << u"y12"_s << ask.arg(u"片尾.flac") + done.arg(u"片尾.flac") + check + lines + u"|<app>\n片尾.flac+13"_s;
         QTest::newRow("no script") << u"配音.wav"_s << u"a:配音.wav"_s << u"按配音对时：配音.wav"_s << u""_s << shown::noSource + u'\n';
         QTest::newRow("source missing") << u"配音.wav"_s << u"a:配音.wav|t1:无此文件.txt"_s << u"按配音对时：配音.wav"_s << u""_s << shown::sourceMissing + u'\n';
         QTest::newRow("exit while aligning") << u"片头.wav"_s << u"a:片头.txt"_s << u"按配音对时：片头.wav"_s << u"y x"_s << ask.arg(u"片头.wav") + u"end\n片头.wav+13|stopped"_s;
