@@ -6,6 +6,7 @@
 // brackets nest, two deep at most, each line's do; and the same text always
 // gives the same lines.
 
+#include "prose_paragraph.h"
 #include "prose_splitter.h"
 
 #include <QString>
@@ -21,22 +22,6 @@ namespace {
 // the nesting check leaves the ASCII brackets out.
 constexpr QStringView openers = u"“‘《〈「『（【〔([";
 constexpr QStringView closers = u"”’》〉」』）】〕)]";
-
-// The scripts the splitter reads as Chinese: no run of letters, a word of
-// the dictionary at most.
-bool isChinese(QChar c)
-{
-    switch (c.script()) {
-    case QChar::Script_Han:
-    case QChar::Script_Hiragana:
-    case QChar::Script_Katakana:
-    case QChar::Script_Hangul:
-    case QChar::Script_Bopomofo:
-        return true;
-    default:
-        return false;
-    }
-}
 
 // What the splitter keeps in order: all but spaces and punctuation, of which
 // it drops some and repeats the quotation marks and brackets of cut lines.
@@ -89,7 +74,7 @@ bool singleWord(QStringView line)
             && line[at - 1].isLetterOrNumber() && line[at + 1].isLetterOrNumber();
         const bool call = (c == u'(' || c == u'[') && at > 0 && line[at - 1].isLetterOrNumber();
         run = !(c.isSpace() || (isMark(c) && !apostrophe && !call) || c.isSurrogate()
-                || isChinese(c));
+                || captiloom::conversion::isChineseScript(c));
     }
     if (run)
         return true;

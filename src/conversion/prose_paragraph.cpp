@@ -4,8 +4,6 @@
 
 namespace captiloom::conversion {
 
-namespace {
-
 bool isChineseScript(QChar c)
 {
     // The common hanzi at once, without Unicode's tables.
@@ -24,6 +22,8 @@ bool isChineseScript(QChar c)
         return false;
     }
 }
+
+namespace {
 
 // A letter or digit of a run that is never broken: Latin, Greek, Cyrillic,
 // digits, in either width.

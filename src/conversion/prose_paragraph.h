@@ -23,6 +23,10 @@ enum class CharacterKind {
     Closer, // and their partners
 };
 
+// Hanzi, kana, hangul and bopomofo: read by words of the dictionary, never
+// as a run of letters that stays whole.
+bool isChineseScript(QChar c);
+
 // Quotation and title marks and brackets, each opener at its closer's place.
 inline constexpr QStringView openers = u"“‘《〈「『（(【[〔";
 inline constexpr QStringView closers = u"”’》〉」』）)】]〕";
