@@ -207,7 +207,7 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
     }
     quietDecoders();
 
-    const OneProcessor oneProcessor;
+    [[maybe_unused]] const OneProcessor oneProcessor; // nothing to keep off Linux
     QAudioDecoder decoder;
     if (!decoder.isSupported()) {
         result.outcome = DecodeOutcome::NoDecoder;
