@@ -185,8 +185,6 @@ WindowNeed windowNeed(int argc, char **argv)
     bool split = false;
     bool open = false;
     for (int i = 1; i < argc && std::strcmp(argv[i], "--") != 0; ++i) {
-        split = split || std::strcmp(argv[i], "--split") == 0;
-        open = open || std::strcmp(argv[i], "--open") == 0;
         if (std::strcmp(argv[i], windowsHelp) == 0)
             return WindowNeed::NoWindow;
         const char *name = argv[i];
@@ -199,9 +197,12 @@ WindowNeed windowNeed(int argc, char **argv)
         const std::size_t length = std::strcspn(name, "=");
         for (const OptionRow &row : optionTable) {
             for (const char *option : row.names) {
-                if (row.windowless && option && std::strncmp(name, option, length) == 0
-                    && option[length] == '\0')
+                if (!option || std::strncmp(name, option, length) != 0 || option[length] != '\0')
+                    continue;
+                if (row.windowless)
                     return WindowNeed::NoWindow;
+                split = split || row.key == Key::Split;
+                open = open || row.key == Key::Open;
             }
         }
     }

@@ -122,6 +122,10 @@ private slots:
         // --split --open splits first, then starts the window (here on a display that cannot be
         // reached); given no file, it asks in the window.
         QTest::newRow("C split, a display named") << en << QString() << QStringList { u"--split"_s, u"--open"_s, u"-display"_s, u":99"_s, u"good.txt"_s } << 1 << QString() << u"good.txt: every line has at most 23 characters and converts as it is: nothing to split, nothing written\n"_s + noDisplayEn << QStringList() << false;
+        // With one dash, as Qt's own options are written, they are the same options: a split
+        // needs no display.
+        QTest::newRow("C -split, a display named") << en << QString() << QStringList { u"-split"_s, u"-display"_s, u":99"_s, u"good.txt"_s } << 0 << QString() << u"good.txt: every line has at most 23 characters and converts as it is: nothing to split, nothing written\n"_s << QStringList() << false;
+        QTest::newRow("C -split -open, a display named") << en << QString() << QStringList { u"-split"_s, u"-open"_s, u"-display"_s, u":99"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
         QTest::newRow("C launcher, a display named") << en << QString() << QStringList { u"--split"_s, u"--open"_s, u"-display"_s, u":99"_s } << 1 << QString() << noDisplayEn << QStringList() << false;
         QTest::newRow("zh launcher, no desktop") << zh << QString() << QStringList { u"--split"_s, u"--open"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
         QTest::newRow("zh no desktop") << zh << QString() << QStringList { u"good.txt"_s } << 1 << QString() << noDesktopZh << QStringList() << false;
