@@ -250,7 +250,6 @@ MainForm::MainForm(std::unique_ptr<FileChooser> sourceChooser,
     // A file dropped anywhere on the window names the source, the path
     // boxes included, which would otherwise paste its address as text.
     setAcceptDrops(true);
-    m_aligner = voice::alignRecording;
     m_text1->setAcceptDrops(false);
     m_text2->setAcceptDrops(false);
 

@@ -62,10 +62,6 @@ public:
     // separators. A recording is taken as the source's recording instead
     // (see takeRecording).
     void takeSource(const QString &path);
-    // The recording the next conversion is timed to, if the user agrees:
-    // one given on the command line or dropped on the window, else one beside
-    // the source with its name (片头.txt, 片头.mp3); empty when there is none.
-    const QString &recordingPath() const { return m_recordingPath; }
     // Tells the user something in the window's own kind of box: plain text,
     // so that a file name is shown as it is written.
     void tell(const QString &text);
@@ -126,7 +122,10 @@ private:
     std::unique_ptr<FileChooser> m_commonDialog2;
     std::unique_ptr<conversion::Services> m_services;
 
-    Aligner m_aligner;
+    Aligner m_aligner = voice::alignRecording;
+    // The recording the next conversion is timed to, if the user agrees:
+    // one given on the command line or dropped on the window, else one beside
+    // the source with its name (片头.txt, 片头.mp3); empty when there is none.
     QString m_recordingPath;
     QString m_givenRecording; // dropped or on the command line
     QString m_givenFor; // the source it was given for; empty: the next one chosen
