@@ -99,6 +99,20 @@ void releaseStartupMessages()
     }
 }
 
+// What the program sets on the application before it shows its window: its
+// name for the desktop, its icon, Qt's own translations and, where the
+// platform's font has no Chinese, the font Qt draws Chinese in.
+void setUpApplication(QApplication &application)
+{
+    QApplication::setApplicationName(u"captiloom"_s);
+    QGuiApplication::setDesktopFileName(u"captiloom"_s);
+    QApplication::setWindowIcon(applicationIcon());
+    platform::installQtTranslations(application);
+    if (const QFont chinese = fontWithChinese(QApplication::font());
+        chinese != QApplication::font())
+        QApplication::setFont(chinese);
+}
+
 } // namespace
 
 bool displayMissing([[maybe_unused]] int argc, [[maybe_unused]] char **argv)
@@ -147,17 +161,6 @@ QFont fontWithChinese(const QFont &font)
     QFont chinese = font;
     chinese.setFamily(runs.first().rawFont().familyName());
     return chinese;
-}
-
-void setUpApplication(QApplication &application)
-{
-    QApplication::setApplicationName(u"captiloom"_s);
-    QGuiApplication::setDesktopFileName(u"captiloom"_s);
-    QApplication::setWindowIcon(applicationIcon());
-    platform::installQtTranslations(application);
-    if (const QFont chinese = fontWithChinese(QApplication::font());
-        chinese != QApplication::font())
-        QApplication::setFont(chinese);
 }
 
 } // namespace captiloom::window

@@ -12,17 +12,13 @@ namespace captiloom::window {
 // end such a start with a fatal error and an abort.
 bool displayMissing(int argc, char **argv);
 
-// Starts the window system and the application, set up as below. A display
-// that is named but cannot be reached, or a window system plugin that cannot
-// be loaded, ends the program with one line that says so; Qt's warnings on
-// the way there are held back until the start has succeeded.
+// Starts the window system and the application, with the program's name for
+// the desktop, its icon, Qt's own translations and, where the platform's font
+// has no Chinese, the font Qt draws Chinese in (below). A display that is
+// named but cannot be reached, or a window system plugin that cannot be
+// loaded, ends the program with one line that says so; Qt's warnings on the
+// way there are held back until the start has succeeded.
 std::unique_ptr<QApplication> startApplication(int &argc, char **argv);
-
-// What the program sets on the application before it shows its window: its
-// name for the desktop, its icon, Qt's own translations and, where the
-// platform's font has no Chinese, the font Qt draws Chinese in. The start-up
-// benchmark calls it too, so that it measures the program's own start.
-void setUpApplication(QApplication &application);
 
 // `font`, or where it has no Chinese, the same font in the family Qt draws
 // Chinese in.
