@@ -477,10 +477,15 @@ void MainForm::setSource(const QString &name)
 {
     if (name.isEmpty())
         return;
+    // Chosen again, the same name changes no text, so text1Change() does not
+    // look again; a recording beside it may have been saved or moved since.
+    const bool again = m_text1->text() == name;
     m_sourcePath = name;
     m_text1->setEnabled(true);
     m_text1->setText(m_sourcePath);
     m_text2->setText(DeriveOutputPath(m_sourcePath, m_outputFormat));
+    if (again)
+        findRecording();
 }
 
 void MainForm::command2Click()

@@ -221,8 +221,8 @@ private slots:
     void recording_data()
     {
         QTest::addColumn<QString>("files"); // besides 片头.txt, 片尾.txt
-        QTest::addColumn<QString>(
-            "steps"); // "a:" a file given, as a drop or a browse gives it; "t1:"
+        // "a:" a file given, as a drop or a browse gives it; "t1:" typed; "w:" a file saved
+        QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("label"); // Label4
         // Yes to the question, then the aligner succeeds ("y", "y<unsure lines>"), fails ("y
         // fail") or the exit button is pressed ("y x"); No ("n")
@@ -238,6 +238,7 @@ private slots:
             lines += u"\n第%1行 00:00:%2,000 “字幕”"_s.arg(line + 1 + (line > 0)).arg(line, 2, 10, QChar(u'0'));
         QTest::newRow("beside") << u"片头.mp3 片头.WAV.txt 片尾.mp3"_s << u"a:片头.txt"_s << u"按配音对时：片头.mp3"_s << u"y"_s << ask.arg(u"片头.mp3") + done.arg(u"片头.mp3") + u"|<app>\n片头.mp3+13"_s;
         QTest::newRow("lossless first, in capitals") << u"片头.mp3 片头.WAV 片头.Flac"_s << u"a:片头.txt"_s << u"按配音对时：片头.WAV"_s << u"n"_s << ask.arg(u"片头.WAV") + finished;
+        QTest::newRow("chosen again, one saved since") << u"片头.mp3"_s << u"a:片头.txt|w:片头.wav|a:片头.txt"_s << u"按配音对时：片头.wav"_s << u"n"_s << ask.arg(u"片头.wav") + finished;
         QTest::newRow("none beside") << u"片尾.mp3 片头(字幕).mp3 片头.mp3.txt 片头.ogg"_s << u"a:片头.txt"_s << credit << u""_s << finished;
         QTest::newRow("given") << u"片头.mp3 配音.M4A"_s << u"a:片头.txt|a:配音.M4A"_s << u"按配音对时：配音.M4A"_s << u"y fail"_s << ask.arg(u"配音.M4A") + u"配音里听不到说话声。\n\n不按配音对时也可以：再按“生 成 字 幕”，在询问时选“否”。|<app>\n配音.M4A+13"_s;
         QTest::newRow("given, then another source") << u"配音.aac"_s << u"a:片头.txt|a:配音.aac|a:片尾.txt"_s << credit << u""_s << finished;
@@ -285,9 +286,13 @@ private slots:
             return alignment;
         });
         QFETCH(QString, steps);
-        for (const QString &step : steps.split(u'|'))
-            step.startsWith(u't') ? window.box(u'1')->setText(step.mid(3))
-                                  : window.form.takeSource(step.mid(2));
+        for (const QString &step : steps.split(u'|')) {
+            if (step.startsWith(u'w'))
+                QVERIFY(writeFile(step.mid(2), line));
+            else
+                step.startsWith(u't') ? window.box(u'1')->setText(step.mid(3))
+                                      : window.form.takeSource(step.mid(2));
+        }
         QTEST(window.form.findChild<QLabel *>(u"Label4"_s)->text(), "label");
         window.form.show();
         QApplication::setActiveWindow(&window.form);
