@@ -756,6 +756,9 @@ private slots:
         if (!whileOpen)
             QApplication::setFont(font);
         MainForm form;
+        // A recording's name too long for the information line.
+        form.takeSource(
+            u"配音 第三版 最终版 真的最终版本 2024年12月 给视频号和B站的那一版 narration final.wav"_s);
         if (whileOpen)
             QApplication::setFont(font);
         QTRY_COMPARE(form.font().pointSizeF(), points);
