@@ -104,11 +104,4 @@ Alignment alignRecording(const QString &recordingPath, const QList<conversion::T
     return alignment;
 }
 
-conversion::Timing RecordingTiming::timesFor(const QList<conversion::TimedLine> &lines)
-{
-    m_lines = lines;
-    m_alignment = alignRecording(m_recordingPath, lines, m_progress);
-    return { m_alignment.times, m_alignment.failure };
-}
-
 } // namespace captiloom::voice
