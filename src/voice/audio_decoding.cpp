@@ -256,8 +256,7 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
             sink(converted.data(), static_cast<qsizetype>(converted.size()));
             frames += static_cast<qint64>(converted.size());
         }
-        result.decodedMs = frames * 1000 / analysisRate;
-        if (progress && !progress(result.decodedMs)) {
+        if (progress && !progress(frames * 1000 / analysisRate)) {
             decoder.stop();
             end(DecodeOutcome::Stopped);
         }

@@ -89,7 +89,6 @@ Alignment alignRecording(const QString &recordingPath, const QList<conversion::T
     const Decoding decoding = decodeRecording(
         recordingPath, [&](const float *samples, qsizetype count) { analyser.add(samples, count); },
         progress);
-    alignment.recordingMs = decoding.decodedMs;
     if (decoding.outcome != DecodeOutcome::Decoded) {
         alignment.failure = decodingFailure(decoding, name);
         return alignment;
@@ -97,7 +96,6 @@ Alignment alignRecording(const QString &recordingPath, const QList<conversion::T
     if (lines.isEmpty())
         return alignment;
     const SpeechMap map = mapSpeech(analyser.frames());
-    alignment.stretchesHeard = map.stretches;
     alignment.failure = mismatch(map, lines, name);
     if (alignment.failure.isEmpty())
         alignment.times = assignLines(map, lines);

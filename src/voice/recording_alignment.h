@@ -16,10 +16,6 @@ struct Alignment
     QList<conversion::LineTime> times;
     // Why it failed, in the user's language; empty on success.
     QString failure;
-    // Stretches of speech between pauses that were heard.
-    qsizetype stretchesHeard = 0;
-    // How long the recording is, once decoded.
-    qint64 recordingMs = 0;
 
     bool succeeded() const { return failure.isEmpty(); }
 };
