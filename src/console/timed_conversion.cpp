@@ -23,10 +23,10 @@ public:
 
     conversion::Timing timesFor(const QList<conversion::TimedLine> &lines) override
     {
-        conversion::Timing timing = m_recording.timesFor(lines);
+        const voice::Alignment alignment = voice::alignRecording(m_recording, lines);
         QStringList unsure;
-        for (qsizetype i = 0; i < timing.times.size(); ++i) {
-            const conversion::LineTime &time = timing.times[i];
+        for (qsizetype i = 0; i < alignment.times.size(); ++i) {
+            const conversion::LineTime &time = alignment.times[i];
             if (!time.unsure)
                 continue;
             unsure << localized(u"请核对第%1行的开始时间 %2 --> %3 “%4”",
@@ -37,11 +37,11 @@ public:
                                lines[i].text);
         }
         m_services.sayBeforeClosing(unsure);
-        return timing;
+        return { alignment.times, alignment.failure };
     }
 
 private:
-    voice::RecordingTiming m_recording;
+    const QString m_recording;
     ConsoleServices &m_services;
 };
 

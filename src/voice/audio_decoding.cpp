@@ -188,9 +188,15 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
         result.outcome = DecodeOutcome::Missing;
         return result;
     }
+    // A folder, a FIFO or a device holds no recording, and opening a FIFO
+    // would wait for a writer that never comes.
+    if (!info.isFile()) {
+        result.outcome = DecodeOutcome::NotAudio;
+        return result;
+    }
     QFile file(info.absoluteFilePath());
-    if (info.isDir() || !file.open(QIODevice::ReadOnly)) {
-        result.outcome = info.isDir() ? DecodeOutcome::NotAudio : DecodeOutcome::Unreadable;
+    if (!file.open(QIODevice::ReadOnly)) {
+        result.outcome = DecodeOutcome::Unreadable;
         result.reason = file.errorString();
         return result;
     }
@@ -256,8 +262,7 @@ Decoding decodeRecording(const QString &path, const SampleSink &sink, const Prog
             sink(converted.data(), static_cast<qsizetype>(converted.size()));
             frames += static_cast<qint64>(converted.size());
         }
-        result.decodedMs = frames * 1000 / analysisRate;
-        if (progress && !progress(result.decodedMs)) {
+        if (progress && !progress(frames * 1000 / analysisRate)) {
             decoder.stop();
             end(DecodeOutcome::Stopped);
         }

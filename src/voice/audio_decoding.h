@@ -22,7 +22,6 @@ struct Decoding
 {
     DecodeOutcome outcome = DecodeOutcome::Decoded;
     QString reason; // the system's, for an unreadable file
-    qint64 decodedMs = 0;
 };
 
 // Receives the samples in order: mono, at analysisRate, from -1 to 1.

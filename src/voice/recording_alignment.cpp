@@ -89,7 +89,6 @@ Alignment alignRecording(const QString &recordingPath, const QList<conversion::T
     const Decoding decoding = decodeRecording(
         recordingPath, [&](const float *samples, qsizetype count) { analyser.add(samples, count); },
         progress);
-    alignment.recordingMs = decoding.decodedMs;
     if (decoding.outcome != DecodeOutcome::Decoded) {
         alignment.failure = decodingFailure(decoding, name);
         return alignment;
@@ -97,18 +96,10 @@ Alignment alignRecording(const QString &recordingPath, const QList<conversion::T
     if (lines.isEmpty())
         return alignment;
     const SpeechMap map = mapSpeech(analyser.frames());
-    alignment.stretchesHeard = map.stretches;
     alignment.failure = mismatch(map, lines, name);
     if (alignment.failure.isEmpty())
         alignment.times = assignLines(map, lines);
     return alignment;
-}
-
-conversion::Timing RecordingTiming::timesFor(const QList<conversion::TimedLine> &lines)
-{
-    m_lines = lines;
-    m_alignment = alignRecording(m_recordingPath, lines, m_progress);
-    return { m_alignment.times, m_alignment.failure };
 }
 
 } // namespace captiloom::voice

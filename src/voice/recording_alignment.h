@@ -16,10 +16,6 @@ struct Alignment
     QList<conversion::LineTime> times;
     // Why it failed, in the user's language; empty on success.
     QString failure;
-    // Stretches of speech between pauses that were heard.
-    qsizetype stretchesHeard = 0;
-    // How long the recording is, once decoded.
-    qint64 recordingMs = 0;
 
     bool succeeded() const { return failure.isEmpty(); }
 };
@@ -41,29 +37,5 @@ using Progress = std::function<bool(qint64 decodedMs)>;
 // A relative path is taken from the current folder.
 Alignment alignRecording(const QString &recordingPath, const QList<conversion::TimedLine> &lines,
                          const Progress &progress = {});
-
-// A conversion's timing from a recording: conversion::RunConversion() with
-// this writes the subtitles at the times alignRecording() found.
-class RecordingTiming : public conversion::LineTiming
-{
-public:
-    explicit RecordingTiming(QString recordingPath, Progress progress = {})
-        : m_recordingPath(std::move(recordingPath))
-        , m_progress(std::move(progress))
-    { }
-
-    conversion::Timing timesFor(const QList<conversion::TimedLine> &lines) override;
-
-    // What the last timesFor() found, the lines it was given included, so
-    // that the caller can name the lines whose start is unsure.
-    const Alignment &alignment() const { return m_alignment; }
-    const QList<conversion::TimedLine> &lines() const { return m_lines; }
-
-private:
-    const QString m_recordingPath;
-    const Progress m_progress;
-    Alignment m_alignment;
-    QList<conversion::TimedLine> m_lines;
-};
 
 } // namespace captiloom::voice

@@ -26,8 +26,6 @@ class FrameAnalyser
 public:
     FrameAnalyser();
     void add(const float *samples, qsizetype count);
-    // Lets the list grow in one step where its length can be guessed.
-    void reserve(qsizetype frames) { m_frames.reserve(frames); }
     const QList<Bands> &frames() const { return m_frames; }
 
 private:

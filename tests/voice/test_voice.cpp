@@ -14,6 +14,7 @@
 
 #ifdef Q_OS_LINUX
 #include <sched.h>
+#include <sys/stat.h>
 #endif
 
 using namespace captiloom;
@@ -164,6 +165,9 @@ private slots:
                 && writeFile(u"unreadable.wav"_s, wav(all)) && writeFile(u"text.mp3"_s, "not sound")
                 && writeFile(u"script.txt"_s, (u'\n' + texts.join(u'\n')).toUtf8())
                 && writeFile(u"two.txt"_s, texts.mid(0, 2).join(u'\n').toUtf8()));
+#ifdef Q_OS_LINUX
+        QCOMPARE(::mkfifo("fifo.wav", 0600), 0);
+#endif
     }
 
     void syllables_data()
@@ -349,6 +353,9 @@ private slots:
         QTest::newRow("zh unreadable") << zh << with(u"unreadable.wav"_s) << 1 << u"script.txt: 无法读取录音文件 unreadable.wav：权限被拒绝\n"_s << QString();
         QTest::newRow("C unreadable") << en << with(u"unreadable.wav"_s) << 1 << u"script.txt: cannot read recording unreadable.wav: Permission denied\n"_s << QString();
         QTest::newRow("zh not audio") << zh << with(u"text.mp3"_s) << 1 << u"script.txt: text.mp3 不是录音文件：里面没有能播放的声音。\n"_s << QString();
+#ifdef Q_OS_LINUX
+        QTest::newRow("zh a FIFO") << zh << with(u"fifo.wav"_s) << 1 << u"script.txt: fifo.wav 不是录音文件：里面没有能播放的声音。\n"_s << QString();
+#endif
         QTest::newRow("zh silence") << zh << with(u"silence.wav"_s) << 1 << u"script.txt: 录音文件 silence.wav 里听不到说话声。\n"_s << QString();
         QTest::newRow("zh too short") << zh << with(u"short.wav"_s) << 1 << u"script.txt: 录音文件 short.wav 里的说话声只有 %S 秒，字幕稿的 6 行读得再快也要 5.1 秒"_s + mismatch << QString();
         QTest::newRow("C no pauses") << en << with(u"together.wav"_s) << 1 << u"script.txt: only 1 stretch(es) of speech heard in recording together.wav, for a script of 6 lines: they do not match\n"_s << QString();
