@@ -125,8 +125,9 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
         ++number;
         if (line.cut)
             return failed(Kind::ParagraphTooLong, number);
-        // Bytes the code page cannot read would not come back as they were.
-        if (line.text.contains(QChar::ReplacementCharacter))
+        // Bytes that form no character would not come back as they were; a
+        // replacement character a Unicode source really holds does.
+        if (line.undecodable)
             return failed(Kind::Undecodable, number);
         alreadyScript = alreadyScript && line.text.size() <= longestLine;
         if (tooLong)

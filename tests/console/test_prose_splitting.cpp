@@ -131,6 +131,8 @@ private slots:
         QTest::newRow("script kept") << gbkProse << split << 1 << u"片头(断行).txt 已存在"_s << old << QString();
         QTest::newRow("script replaced") << gbkProse << replace << 0 << written << gbk(lines) << QString();
         QTest::newRow("undecodable") << gbkProse + "\x81\x20" << split << 1 << u"片头.txt: 第4行含有无法识别的字节"_s << QByteArray() << QString();
+        QTest::newRow("UTF-16, an odd byte") << marked(QStringConverter::Utf16LE, prose) + "A" << split << 1 << u"片头.txt: 第4行含有无法识别的字节"_s << QByteArray() << QString();
+        QTest::newRow("replacement character") << QString(prose).replace(u"世界"_s, u"\uFFFD界"_s).toUtf8() << split << 0 << u"第1行的字符“\uFFFD”只有 .srt 字幕文件能保存"_s << bom + QString(lines).replace(u"世界"_s, u"\uFFFD界"_s).toUtf8() << QString();
         QTest::newRow("a 300 KiB line") << gbk(u"长"_s.repeated(150000)) << split << 1 << u"片头.txt: 第1行太长"_s << QByteArray() << QString();
         QTest::newRow("no display") << gbkProse << QStringList { u"--split"_s, u"--open"_s, u"片头.txt"_s } << 1 << u"captiloom: 没有可以显示窗口的图形桌面"_s << gbk(lines) << QString();
         QTest::newRow("--open alone") << gbkProse << QStringList { u"--open"_s, u"片头.txt"_s } << 2 << QString() << QByteArray() << QString();
