@@ -6,6 +6,7 @@
 #include "prose_splitter.h"
 #include "prose_splitting.h"
 #include "script_writing.h"
+#include "terminal.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -148,6 +149,7 @@ private slots:
         QTest::newRow("open") << gbkProse << split << 0 << QString() << gbk(lines) << u"片头(断行).txt"_s;
         QTest::newRow("open a script") << gbk(u"你好"_s) << split << 0 << u"片头.txt"_s << QByteArray() << u"片头.txt"_s;
         QTest::newRow("script kept, open") << gbkProse << split << 1 << u"片头(断行).txt"_s << old << u"片头(断行).txt"_s;
+        QTest::newRow("a folder, open") << QByteArray("<missing>") << split << 1 << captiloom::console::localized(u"这不是普通文件", u"this is not a regular file") << QByteArray() << u"片头.txt"_s;
         QTest::newRow("read-only folder, open") << gbkProse << split << 1 << u"片头(断行).txt"_s << QByteArray() << u"片头.txt"_s;
         // clang-format on
     }
@@ -156,8 +158,9 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(QByteArray, script);
         TemporaryFolder folder;
-        QVERIFY(writeFile(u"片头.txt"_s, source));
         const QByteArrayView tag = QTest::currentDataTag();
+        QVERIFY(tag.startsWith("a folder") ? QDir().mkdir(u"片头.txt"_s)
+                                           : writeFile(u"片头.txt"_s, source));
         if (tag.startsWith("script "))
             QVERIFY(writeFile(u"片头(断行).txt"_s, "old"));
         QFETCH(QString, said);
