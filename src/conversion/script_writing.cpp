@@ -51,7 +51,7 @@ public:
         }
         // Always a mark: what splitting takes out (the Chinese punctuation)
         // can be what told a UTF-8 text from GBK.
-        m_bytes = m_unicode.encode(QStringView(u"\uFEFF"));
+        m_bytes += m_unicode.encode(QStringView(u"\uFEFF"));
         m_lineEnd = m_unicode.encode(QString::fromLatin1(m_lineEnd));
     }
 
