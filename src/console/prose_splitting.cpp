@@ -165,7 +165,7 @@ SplitForWindow splitForWindow(const QString &source, bool overwrite)
     const QString path = QDir::toNativeSeparators(QFileInfo(source).absoluteFilePath());
     const QString script = conversion::ScriptPath(path);
     result.chosen = path;
-    if (QFileInfo(path).isDir() || (QFileInfo::exists(path) && !QFileInfo(path).isFile())) {
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
         result.message = localized(u"这不是普通文件", u"this is not a regular file");
         say(source, result.message);
         result.status = 1;

@@ -54,8 +54,7 @@ qint64 cutPrice(const QList<Piece> &pieces, qsizetype at, qsizetype last, QStrin
     // A localiser right after the preposition it would close closes nothing:
     // it begins a word the dictionary does not hold (在上 | 电事件后; but 按下).
     if (before.role == WordRole::Localiser && before.letters == 1 && before.before == Gap::Word
-        && after.before == Gap::Word && !after.latin && at > 1
-        && pieces[at - 2].role == WordRole::Preposition && opensPlace(pieces[at - 2]))
+        && after.before == Gap::Word && !after.latin && at > 1 && opensPlace(pieces[at - 2]))
         price += 600;
     if (closesComparison(pieces, at))
         price += 600;

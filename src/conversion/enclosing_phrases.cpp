@@ -150,7 +150,7 @@ bool insideLocalisedPhrase(const QList<Piece> &pieces, qsizetype at, qsizetype l
     for (qsizetype back = at - 1; back >= std::max<qsizetype>(0, at - lookBack) && !opened;
          --back) {
         const Piece &piece = pieces[back];
-        if (piece.role == Preposition && opensPlace(piece))
+        if (opensPlace(piece))
             opened = true;
         else if (piece.role == Localiser || piece.role == Conjunction || piece.role == Preposition
                  || piece.before > Gap::Space)

@@ -110,7 +110,6 @@ def main(source, output):
         out.write("// jieba: Copyright 2012-2017 Sun Junyi, MIT licence (see data/copyright).\n\n")
         out.write('#include "word_dictionary_data.h"\n\n')
         out.write("namespace captiloom::conversion::dictionary {\n\n")
-        out.write("const qsizetype wordCount = %d;\n" % len(words))
         out.write("const qsizetype firstCount = %d;\n" % len(firsts))
         out.write("const int unknownCost = %d;\n" % cost(1))
         out.write("const char16_t firstCharacters[] =\nu\"%s\";\n" % wrapped("".join(firsts)).replace("\n", "\"\nu\""))

@@ -51,7 +51,7 @@ public:
         }
         // Always a mark: what splitting takes out (the Chinese punctuation)
         // can be what told a UTF-8 text from GBK.
-        m_bytes = m_unicode.encode(QStringView(u"\uFEFF"));
+        m_bytes += m_unicode.encode(QStringView(u"\uFEFF"));
         m_lineEnd = m_unicode.encode(QString::fromLatin1(m_lineEnd));
     }
 
@@ -125,8 +125,9 @@ ScriptOutcome WriteScript(const QString &sourcePath, const QString &scriptPath, 
         ++number;
         if (line.cut)
             return failed(Kind::ParagraphTooLong, number);
-        // Bytes the code page cannot read would not come back as they were.
-        if (line.text.contains(QChar::ReplacementCharacter))
+        // Bytes that form no character would not come back as they were; a
+        // replacement character a Unicode source really holds does.
+        if (line.undecodable)
             return failed(Kind::Undecodable, number);
         alreadyScript = alreadyScript && line.text.size() <= longestLine;
         if (tooLong)

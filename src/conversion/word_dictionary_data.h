@@ -7,7 +7,6 @@
 // first character, then by their length.
 namespace captiloom::conversion::dictionary {
 
-extern const qsizetype wordCount;
 extern const qsizetype firstCount;
 // What a character that is no word by itself costs.
 extern const int unknownCost;

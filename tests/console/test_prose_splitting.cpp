@@ -6,6 +6,7 @@
 #include "prose_splitter.h"
 #include "prose_splitting.h"
 #include "script_writing.h"
+#include "terminal.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -66,7 +67,8 @@ private slots:
         const QStringList lines = captiloom::conversion::splitParagraph(paragraph);
         const auto unicode = QRegularExpression::UseUnicodePropertiesOption;
         const QRegularExpression notKept(u"[\\s\\p{P}]"_s, unicode), kept(u"[^“”《》（）]"_s),
-            breakable(u"[\\s\\p{Han}]"_s, unicode), pauses(u"[，。！？、；：…]|(?<!\\w)—|—(?!\\w)|^ | $|  "_s);
+            breakable(u"[\\s\\p{Han}]"_s, unicode),
+            pauses(u"[，。！？、；：…]|(?<!\\w)—|—(?!\\w)|^ | $|  "_s);
         for (const QString &line : lines) {
             // Twenty characters at most, but for a word: no hanzi, no space.
             QVERIFY2(line.size() <= 20 || !line.contains(breakable), qPrintable(line));
@@ -117,6 +119,9 @@ private slots:
         const QStringList split { u"--split"_s, u"片头.txt"_s },
             replace = split + QStringList { u"--overwrite"_s };
         const QString written = u"片头.txt: 已断成 3 行字幕、1 处停顿"_s;
+        const QString paragraph24 = u"这是一段一共有二十四个字的文字用来测试自动断行吧"_s,
+                      script24 = u"这是一段一共有二十四个字的文字\r\n用来测试自动断行吧"_s,
+                      hello = u"\r\n你好"_s.repeated(16381);
         // clang-format off
         QTest::newRow("GBK") << gbkProse << split << 0 << written << gbk(lines) << QString();
         QTest::newRow("UTF-8, LF") << prose.toUtf8().replace('\r', "") << split << 0 << written << bom + lines.toUtf8().replace('\r', "") << QString();
@@ -125,12 +130,17 @@ private slots:
         // A line of 23 characters converts as it is; one of 24 is a paragraph, and each
         // paragraph, even on the next line, is set apart by a pause.
         QTest::newRow("23: a script already") << gbk(u"你好\r\n这是一段一共有二十三个字的文字用来测试断行了吧"_s) << split << 0 << u"片头.txt: 每行都不超过23字"_s << QByteArray() << QString();
-        QTest::newRow("24: split") << gbk(u"你好\r\n这是一段一共有二十四个字的文字用来测试自动断行吧"_s) << split << 0 << u"片头.txt: 已断成 3 行字幕、1 处停顿"_s << gbk(u"你好\r\n\r\n这是一段一共有二十四个字的文字\r\n用来测试自动断行吧\r\n"_s) << QString();
+        QTest::newRow("24: split") << gbk(u"你好\r\n"_s + paragraph24) << split << 0 << u"片头.txt: 已断成 3 行字幕、1 处停顿"_s << gbk(u"你好\r\n\r\n"_s + script24 + u"\r\n"_s) << QString();
         QTest::newRow("UTF-16 LE") << marked(QStringConverter::Utf16LE, prose) << split << 0 << written << marked(QStringConverter::Utf16LE, lines) << QString();
         QTest::newRow("two remarks") << u"请访问https://example.com/a/very/long/path/name获取。\r\n你好，😀世界。"_s.toUtf8() << split << 1 << u"；但其中第2行是一个超过23字的词，无法断开，转换前请手工修改；另外第5行的字符“😀”只有 .srt 字幕文件能保存"_s << bom + u"请访问\r\nhttps://example.com/a/very/long/path/name\r\n获取\r\n\r\n你好 😀世界\r\n"_s.toUtf8() << QString();
         QTest::newRow("script kept") << gbkProse << split << 1 << u"片头(断行).txt 已存在"_s << old << QString();
         QTest::newRow("script replaced") << gbkProse << replace << 0 << written << gbk(lines) << QString();
         QTest::newRow("undecodable") << gbkProse + "\x81\x20" << split << 1 << u"片头.txt: 第4行含有无法识别的字节"_s << QByteArray() << QString();
+        QTest::newRow("UTF-16, an odd byte") << marked(QStringConverter::Utf16LE, prose) + "A" << split << 1 << u"片头.txt: 第4行含有无法识别的字节"_s << QByteArray() << QString();
+        QTest::newRow("replacement character") << QString(prose).replace(u"世界"_s, u"\uFFFD界"_s).toUtf8() << split << 0 << u"第1行的字符“\uFFFD”只有 .srt 字幕文件能保存"_s << bom + QString(lines).replace(u"世界"_s, u"\uFFFD界"_s).toUtf8() << QString();
+        // A subtitle file takes 32767 lines, pauses included.
+        QTest::newRow("32767 script lines") << gbk(paragraph24 + u"\r\n你好。再见。"_s + hello) << split << 0 << u"已断成 16385 行字幕、16382 处停顿"_s << gbk(script24 + u"\r\n\r\n你好\r\n再见"_s + QString(hello).replace(u"\r\n"_s, u"\r\n\r\n"_s) + u"\r\n"_s) << QString();
+        QTest::newRow("32768 script lines") << gbk(paragraph24 + u"\r\n你好。再见。真的吗？"_s + hello) << split << 1 << u"片头.txt: 断行后超过 32767 行"_s << QByteArray() << QString();
         QTest::newRow("a 300 KiB line") << gbk(u"长"_s.repeated(150000)) << split << 1 << u"片头.txt: 第1行太长"_s << QByteArray() << QString();
         QTest::newRow("no display") << gbkProse << QStringList { u"--split"_s, u"--open"_s, u"片头.txt"_s } << 1 << u"captiloom: 没有可以显示窗口的图形桌面"_s << gbk(lines) << QString();
         QTest::newRow("--open alone") << gbkProse << QStringList { u"--open"_s, u"片头.txt"_s } << 2 << QString() << QByteArray() << QString();
@@ -139,6 +149,7 @@ private slots:
         QTest::newRow("open") << gbkProse << split << 0 << QString() << gbk(lines) << u"片头(断行).txt"_s;
         QTest::newRow("open a script") << gbk(u"你好"_s) << split << 0 << u"片头.txt"_s << QByteArray() << u"片头.txt"_s;
         QTest::newRow("script kept, open") << gbkProse << split << 1 << u"片头(断行).txt"_s << old << u"片头(断行).txt"_s;
+        QTest::newRow("a folder, open") << QByteArray("<missing>") << split << 1 << captiloom::console::localized(u"这不是普通文件", u"this is not a regular file") << QByteArray() << u"片头.txt"_s;
         QTest::newRow("read-only folder, open") << gbkProse << split << 1 << u"片头(断行).txt"_s << QByteArray() << u"片头.txt"_s;
         // clang-format on
     }
@@ -147,8 +158,9 @@ private slots:
         QFETCH(QByteArray, source);
         QFETCH(QByteArray, script);
         TemporaryFolder folder;
-        QVERIFY(writeFile(u"片头.txt"_s, source));
         const QByteArrayView tag = QTest::currentDataTag();
+        QVERIFY(tag.startsWith("a folder") ? QDir().mkdir(u"片头.txt"_s)
+                                           : writeFile(u"片头.txt"_s, source));
         if (tag.startsWith("script "))
             QVERIFY(writeFile(u"片头(断行).txt"_s, "old"));
         QFETCH(QString, said);
